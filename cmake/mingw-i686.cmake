@@ -1,0 +1,2 @@
+set(VT3_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
