@@ -1,0 +1,73 @@
+#include "launcher/checks.h"
+
+#include <cstdlib>
+
+#include "launcher/run_rules.h"
+#include "platform/game_key.h"
+
+namespace {
+
+bool TokenHasAdministrators(HANDLE token) {
+  // The group list is read at its real size: a user in many groups is still
+  // an administrator.
+  DWORD size = 0;
+  GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+  if (size == 0) return false;
+  TOKEN_GROUPS* groups = static_cast<TOKEN_GROUPS*>(std::malloc(size));
+  if (!groups) return false;
+  bool read = GetTokenInformation(token, TokenGroups, groups, size, &size) != 0;
+  bool member = false;
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (read && AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
+                                       0, 0, 0, 0, &administrators)) {
+    for (DWORD i = 0; i < groups->GroupCount && !member; ++i)
+      member = EqualSid(administrators, groups->Groups[i].Sid) != 0;
+    FreeSid(administrators);
+  }
+  std::free(groups);
+  return member;
+}
+
+}  // namespace
+
+bool IsWindowsNT() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+BOOL IsAdministrator() {
+  if (!IsWindowsNT()) return TRUE;
+  HANDLE token = nullptr;
+  if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
+    if (GetLastError() != ERROR_NO_TOKEN) return FALSE;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return FALSE;
+  }
+  bool member = TokenHasAdministrators(token);
+  CloseHandle(token);
+  return member ? TRUE : FALSE;
+}
+
+bool IsGameInstalled() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool HasEnoughColours() {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return true;
+  bool enough = ColoursSuffice(GetDeviceCaps(screen, NUMCOLORS));
+  ReleaseDC(nullptr, screen);
+  return enough;
+}
+
+bool HasEnoughDiskSpace(const char* path, uint64_t required) {
+  char root[] = "c:\\";
+  if (path && path[0]) root[0] = path[0];
+  DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return true;
+  return DiskSpaceSuffices(required, sectorsPerCluster * bytesPerSector, freeClusters);
+}

@@ -1,0 +1,12 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+bool IsWindowsNT();
+// On the NT family: whether the thread's (or else the process's) token lists
+// the Administrators group, enabled or not.
+BOOL IsAdministrator();
+bool IsGameInstalled();
+bool HasEnoughColours();
+bool HasEnoughDiskSpace(const char* path, uint64_t required);

@@ -1,0 +1,187 @@
+#include "launcher/update_run.h"
+
+#include <commctrl.h>
+#include <process.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "launcher/checks.h"
+#include "launcher/run_rules.h"
+#include "launcher/status.h"
+#include "platform/file_helpers.h"
+#include "platform/game_settings.h"
+#include "transport/control_block.h"
+#include "transport/payload_key.h"
+#include "transport/payload_resource.h"
+#include "transport/payload_section.h"
+
+HINSTANCE instanceHandle = nullptr;
+
+namespace {
+
+// Short enough for the bar to follow the block closely, long enough that
+// waiting costs next to no CPU.
+constexpr DWORD kPollInterval = 20;
+// After the outcome is known the worker may still be finishing; its
+// temporary file can be deleted only once it has ended.
+constexpr DWORD kWorkerExitWait = 30000;
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+HWND CreateProgressDialog() {
+  INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&classes);
+  HWND dialog = CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(kProgressDialogId), nullptr,
+                                   reinterpret_cast<DLGPROC>(DefWindowProcA), 0);
+  if (!dialog) return nullptr;
+  SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+  UpdateWindow(dialog);
+  ShowWindow(dialog, SW_SHOWNORMAL);
+  return dialog;
+}
+
+// Polls the block until the worker reports or ends; true when it ended
+// without a word.
+bool FollowWorker(volatile ControlBlock* block, HANDLE worker, HWND dialog) {
+  int32_t lastPosition = 0;
+  for (;;) {
+    PumpMessages();
+    int32_t position = ProgressPosition(block->progressCount, block->progressTotal, lastPosition);
+    if (position != lastPosition) {
+      if (dialog) SendDlgItemMessageA(dialog, kProgressBarId, PBM_SETPOS, position, 0);
+      lastPosition = position;
+    }
+    if (block->doneFlag) return false;
+    if (block->errorCode) return false;
+    if (WaitForSingleObject(worker, 0) == WAIT_OBJECT_0) {
+      // It may have reported just before it ended.
+      return !block->doneFlag && !block->errorCode;
+    }
+    MsgWaitForMultipleObjects(1, &worker, FALSE, kPollInterval, QS_ALLINPUT);
+  }
+}
+
+void WaitForWorkerEnd(HANDLE worker) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= kWorkerExitWait) return;
+    DWORD result = MsgWaitForMultipleObjects(1, &worker, FALSE, kWorkerExitWait - elapsed, QS_ALLINPUT);
+    if (result != WAIT_OBJECT_0 + 1) return;
+    PumpMessages();
+  }
+}
+
+}  // namespace
+
+unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
+  *status = kStatusOk;
+  *detail = 0;
+  bool ok = true;
+  auto fail = [&](uint32_t code, int32_t value) {
+    if (ok) {
+      *status = code;
+      *detail = value;
+    }
+    ok = false;
+  };
+
+  if (!IsAdministrator()) {
+    *status = kStatusNotAdministrator;
+    return 0;
+  }
+  if (!HasEnoughColours()) {
+    *status = kStatusTooFewColours;
+    return 0;
+  }
+
+  SharedSection* gameData = PublishPayloadSection(kGameDataPayload, 0);
+  SharedSection* archive = PublishPayloadSection(kArchivePayload, 1);
+  if (!gameData) fail(kStatusPayloadNotPublished, 1);
+  if (!archive) fail(kStatusPayloadNotPublished, 2);
+
+  char tempDirectory[MAX_PATH] = {};
+  char tempFile[MAX_PATH] = {};
+  DWORD tempLength = GetTempPathA(MAX_PATH, tempDirectory);
+  if (tempLength == 0 || tempLength >= MAX_PATH || !GetTempFileNameA(tempDirectory, "tmp_", 0, tempFile))
+    tempFile[0] = 0;
+
+  if (ok) {
+    char savingPath[MAX_PATH] = {};
+    char gameDataPath[MAX_PATH] = {};
+    char gameExecutable[MAX_PATH] = {};
+    // A saving path too long for the names built on it counts as unreadable.
+    if (ReadGameSetting("SavingPath", savingPath, MAX_PATH) &&
+        FormatPath(gameDataPath, MAX_PATH, "%s\\datafiles\\vt3.dat", savingPath) &&
+        FormatPath(gameExecutable, MAX_PATH, "%s\\vt3.exe", savingPath)) {
+      uint32_t dataSize = 0;
+      MakeWritable(gameDataPath);
+      GetFileInfo(gameDataPath, &dataSize, nullptr);
+      MakeWritable(gameExecutable);
+      if (!HasEnoughDiskSpace(savingPath, RequiredDiskSpace(dataSize))) fail(kStatusNoDiskSpace, 0);
+    }
+  }
+
+  if (ok && (!tempFile[0] || !WriteResourceToFile(kWorkerPayload, tempFile))) fail(kStatusWorkerNotExtracted, 0);
+
+  SharedSection control;
+  volatile ControlBlock* block = nullptr;
+  if (ok) {
+    block = static_cast<volatile ControlBlock*>(control.Create(kControlSectionName, kControlBlockSize));
+    // A block that exists already belongs to an update in progress.
+    if (block && control.Existed()) {
+      control.Close();
+      block = nullptr;
+    }
+    if (!block) fail(kStatusNoControlBlock, 0);
+  }
+
+  HANDLE worker = nullptr;
+  if (block) {
+    block->progressCount = 0;
+    block->progressTotal = 1;
+    block->doneFlag = 0;
+    block->errorCode = 0;
+    for (uint8_t& byte : const_cast<ControlBlock*>(block)->reserved2) byte = 0;
+    block->startTimeRemainder = StartTimeRemainder(startupTime);
+    for (uint8_t& byte : const_cast<ControlBlock*>(block)->reserved1) byte = 0;
+    block->tag = kControlTag;
+    block->sectionCount = kPayloadSectionCount;
+
+    // No-wait rather than detached: the handle tells when the worker ends.
+    intptr_t spawned = _spawnl(_P_NOWAIT, tempFile, tempFile, nullptr);
+    if (spawned == -1) {
+      fail(kStatusWorkerNotStarted, errno);
+    } else {
+      worker = reinterpret_cast<HANDLE>(spawned);
+      HWND dialog = CreateProgressDialog();
+      bool vanished = FollowWorker(block, worker, dialog);
+      if (dialog) DestroyWindow(dialog);
+      int32_t error = block->errorCode;
+      if (error != 0) {
+        fail(StatusForReportedError(error, block->progressCount), error);
+      } else if (vanished) {
+        fail(kStatusUpdateFailed, kDetailWorkerVanished);
+      }
+    }
+  }
+  control.Close();
+  if (gameData) {
+    gameData->Close();
+    delete gameData;
+  }
+  if (archive) {
+    archive->Close();
+    delete archive;
+  }
+  if (worker) {
+    WaitForWorkerEnd(worker);
+    CloseHandle(worker);
+  }
+  if (tempFile[0]) DeleteFileA(tempFile);
+  return ok ? 1 : 0;
+}

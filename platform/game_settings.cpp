@@ -1,0 +1,26 @@
+#include "platform/game_settings.h"
+
+#include <windows.h>
+
+#include "platform/game_key.h"
+
+bool ReadGameSetting(const char* valueName, char* buffer, uint32_t bufferSize) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  bool read = false;
+  DWORD type = 0;
+  DWORD size = 0;
+  if (buffer && bufferSize > 0 && RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+      type == REG_SZ && size <= bufferSize) {
+    DWORD got = bufferSize;
+    read = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &got) == ERROR_SUCCESS &&
+           type == REG_SZ;
+    // A value written without its terminator must not leave the text open-ended.
+    if (read) {
+      if (got < bufferSize) buffer[got] = 0;
+      else if (got == 0 || buffer[got - 1] != 0) read = false;
+    }
+  }
+  RegCloseKey(key);
+  return read;
+}

@@ -1,0 +1,77 @@
+#include "platform/registry_key.h"
+
+#include <cstring>
+
+namespace {
+
+// At most 260 bytes, the rest of the buffer zero, always terminated.
+void CopyBounded(char* buffer, const char* text) {
+  std::memset(buffer, 0, MAX_PATH);
+  if (text) std::strncpy(buffer, text, MAX_PATH - 1);
+}
+
+}  // namespace
+
+RegistryKey::RegistryKey(const char* path, const char* name) : keyHandle(nullptr) {
+  Assign(path, name);
+  Open();
+}
+
+RegistryKey::~RegistryKey() { Close(); }
+
+void RegistryKey::Assign(const char* path, const char* name) {
+  Close();
+  CopyBounded(keyPath, path);
+  CopyBounded(valueName, name);
+  std::memset(valueData, 0, sizeof valueData);
+}
+
+bool RegistryKey::Open() {
+  Close();
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &keyHandle) == ERROR_SUCCESS ||
+         (keyHandle = nullptr, false);
+}
+
+bool RegistryKey::Create() {
+  Close();
+  char emptyClass[] = "";
+  return RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                         nullptr, &keyHandle, nullptr) == ERROR_SUCCESS ||
+         (keyHandle = nullptr, false);
+}
+
+bool RegistryKey::Close() {
+  if (!keyHandle) return true;
+  LONG result = RegCloseKey(keyHandle);
+  keyHandle = nullptr;
+  return result == ERROR_SUCCESS;
+}
+
+const char* RegistryKey::GetString() {
+  if (!keyHandle) return nullptr;
+  std::memset(valueData, 0, sizeof valueData);
+  DWORD type = 0;
+  DWORD size = sizeof valueData;
+  if (RegQueryValueExA(keyHandle, valueName, nullptr, &type, reinterpret_cast<BYTE*>(valueData), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_SZ)
+    return nullptr;
+  // A value stored without its terminator, and filling the buffer, has no room for one.
+  if (size == sizeof valueData && valueData[sizeof valueData - 1] != 0) return nullptr;
+  return valueData;
+}
+
+bool RegistryKey::SetString(const char* text) {
+  if (!keyHandle || !text || std::strlen(text) >= MAX_PATH) return false;
+  CopyBounded(valueData, text);
+  return RegSetValueExA(keyHandle, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(valueData),
+                        static_cast<DWORD>(std::strlen(valueData) + 1)) == ERROR_SUCCESS;
+}
+
+bool RegistryKey::Delete() {
+  if (!keyHandle) return true;
+  if (valueName[0]) return RegDeleteValueA(keyHandle, valueName) == ERROR_SUCCESS;
+  LONG result = RegDeleteKeyA(keyHandle, "");
+  Close();
+  return result == ERROR_SUCCESS;
+}

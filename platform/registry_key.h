@@ -1,0 +1,30 @@
+// One key under HKEY_LOCAL_MACHINE and one text value in it.
+#pragma once
+#include <windows.h>
+
+class RegistryKey {
+ public:
+  RegistryKey(const char* keyPath, const char* valueName);
+  ~RegistryKey();
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+
+  void Assign(const char* keyPath, const char* valueName);
+  bool Open();
+  bool Create();
+  bool Close();
+  // The value's text, valid until the next operation; null unless REG_SZ
+  // that fits 260 bytes.
+  const char* GetString();
+  // Texts of 260 characters or more are refused.
+  bool SetString(const char* text);
+  // With an empty value name, deletes the key itself and closes it.
+  bool Delete();
+  bool IsOpen() const { return keyHandle != nullptr; }
+
+ private:
+  char keyPath[MAX_PATH];
+  char valueName[MAX_PATH];
+  char valueData[MAX_PATH];
+  HKEY keyHandle;
+};

@@ -1,0 +1,53 @@
+// Hook DLL for the tests' message-box observer. Set as a WH_GETMESSAGE hook
+// on the box's thread, it runs inside the process that shows the box, where
+// the box's icon can be compared with the system's icons; the answer goes
+// back through the named mapping "Vt3BoxProbe": 1 information, 2 error,
+// 3 another icon or none.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "tests/support/box_probe.h"
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK BoxProbeHook(int code, WPARAM wParam, LPARAM lParam) {
+  HWND box = FindWindowA("#32770", kBoxCaption);
+  if (box && GetWindowThreadProcessId(box, nullptr) == GetCurrentThreadId()) {
+    HWND iconControl = GetDlgItem(box, 1088);
+    if (!iconControl) iconControl = GetDlgItem(box, 20);
+    HICON shown = iconControl ? reinterpret_cast<HICON>(SendMessageA(iconControl, STM_GETICON, 0, 0)) : nullptr;
+    LONG answer = 3;
+    if (shown && shown == LoadIcon(nullptr, IDI_INFORMATION)) answer = kBoxIconInformation;
+    else if (shown && shown == LoadIcon(nullptr, IDI_ERROR)) answer = kBoxIconError;
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kBoxProbeMapping);
+    if (mapping) {
+      LONG* view = static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+      if (view) {
+        InterlockedExchange(view, answer);
+        UnmapViewOfFile(view);
+      }
+      CloseHandle(mapping);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A global WH_CALLWNDPROC hook, set before the launcher starts (Wine takes
+// up a thread's hooks when its queue is made): records every PBM_SETPOS.
+extern "C" __declspec(dllexport) LRESULT CALLBACK ProgressProbeHook(int code, WPARAM wParam, LPARAM lParam) {
+  const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && call && call->message == PBM_SETPOS) {
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kProgressProbeMapping);
+    if (mapping) {
+      LONG* view = static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
+      if (view) {
+        LONG index = view[0];
+        if (index < kProgressProbeSlots) {
+          view[1 + index] = static_cast<LONG>(call->wParam);
+          view[0] = index + 1;
+        }
+        UnmapViewOfFile(view);
+      }
+      CloseHandle(mapping);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}

@@ -1,0 +1,191 @@
+#include "tests/support/harness.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/game_key.h"
+#include "tests/support/box_probe.h"
+
+std::string Sibling(const char* name) {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string result(path, length);
+  return result.substr(0, result.find_last_of('\\') + 1) + name;
+}
+
+std::string TempDirectory() {
+  char path[MAX_PATH];
+  GetTempPathA(MAX_PATH, path);
+  return path;
+}
+
+std::vector<std::string> TempFilesMatching(const char* pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((TempDirectory() + pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+bool ReadFileBytes(const std::string& path, std::string* bytes) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  bytes->clear();
+  char chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->append(chunk, got);
+  std::fclose(file);
+  return true;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool MakeDirectories(const std::string& path) {
+  for (size_t i = 3; i <= path.size(); ++i)
+    if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  return (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string child = path + "\\" + name;
+      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
+      else DeleteFileA(child.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+  return !FileExists(path);
+}
+
+bool SetMachineString(const char* key, const char* name, const std::string& value, DWORD type) {
+  HKEY handle;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  LONG result = RegSetValueExA(handle, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                               static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+bool SetMachineDword(const char* key, const char* name, DWORD value) {
+  HKEY handle;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  LONG result = RegSetValueExA(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+bool GetMachineString(const char* key, const char* name, std::string* value) {
+  HKEY handle;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  char buffer[4096] = {};
+  DWORD size = sizeof buffer - 1, type = 0;
+  LONG result = RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(handle);
+  if (result != ERROR_SUCCESS || type != REG_SZ) return false;
+  *value = buffer;
+  return true;
+}
+
+void DeleteMachineTree(const char* key) { RegDeleteTreeA(HKEY_LOCAL_MACHINE, key); }
+
+bool GameInstall::Create(const std::string& gameDirectory, DWORD language, const std::string& executableSource) {
+  directory = gameDirectory;
+  RemoveTree(directory);
+  DeleteMachineTree(kGameKeyPath);
+  std::string executable;
+  if (!executableSource.empty() && !ReadFileBytes(executableSource, &executable)) return false;
+  if (executable.empty()) executable = "MZ old game";
+  return MakeDirectories(directory + "\\datafiles") && MakeDirectories(directory + "\\data\\players") &&
+         WriteFileBytes(directory + "\\vt3.exe", executable) &&
+         WriteFileBytes(directory + "\\datafiles\\vt3.dat", std::string(100000, 'd')) &&
+         WriteFileBytes(directory + "\\data\\players\\joystick.ini", "[Joystick]\r\nEnableJoystickAtStart=1\r\n") &&
+         SetMachineString(kGameKeyPath, "SavingPath", directory) &&
+         SetMachineString(kGameKeyPath, "DataPath", directory + "\\datafiles") &&
+         SetMachineDword(kGameKeyPath, "Language", language);
+}
+
+namespace {
+
+long ProbeIcon(HWND box) {
+  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kBoxProbeMapping);
+  LONG* answer = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
+  long icon = 0;
+  HMODULE dll = LoadLibraryA(Sibling("box_probe.dll").c_str());
+  HOOKPROC hook = dll ? reinterpret_cast<HOOKPROC>(GetProcAddress(dll, "BoxProbeHook")) : nullptr;
+  HHOOK installed = hook ? SetWindowsHookExA(WH_GETMESSAGE, hook, dll, GetWindowThreadProcessId(box, nullptr)) : nullptr;
+  if (answer && installed) {
+    *answer = 0;
+    for (int attempt = 0; attempt < 200 && *answer == 0; ++attempt) {
+      PostMessageA(box, WM_NULL, 0, 0);
+      Sleep(10);
+    }
+    icon = *answer;
+  }
+  if (installed) UnhookWindowsHookEx(installed);
+  if (dll) FreeLibrary(dll);
+  if (answer) UnmapViewOfFile(answer);
+  if (mapping) CloseHandle(mapping);
+  return icon;
+}
+
+}  // namespace
+
+BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
+  BoxSeen seen;
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    HWND box = FindWindowA("#32770", kBoxCaption);
+    DWORD owner = 0;
+    if (box) GetWindowThreadProcessId(box, &owner);
+    if (box && owner == GetProcessId(process) && GetDlgItem(box, 0xFFFF) && GetDlgItem(box, IDOK)) {
+      char text[4096] = {};
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      seen.shown = true;
+      seen.text = text;
+      seen.icon = ProbeIcon(box);
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+      return seen;
+    }
+    if (WaitForSingleObject(process, 10) == WAIT_OBJECT_0) return seen;
+  }
+  return seen;
+}
+
+LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs, const char* arguments) {
+  LaunchResult result;
+  std::string commandLine = "\"" + exe + "\"";
+  if (arguments) commandLine += std::string(" ") + arguments;
+  STARTUPINFOA startup = {sizeof startup};
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return result;
+  DWORD start = GetTickCount();
+  result.box = ObserveBox(info.hProcess, timeoutMs);
+  result.millisecondsToBox = GetTickCount() - start;
+  if (WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
+  GetExitCodeProcess(info.hProcess, &result.exitCode);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return result;
+}

@@ -1,0 +1,60 @@
+#include "transport/payload_resource.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "transport/comp.h"
+
+namespace {
+
+bool WriteWhole(const char* path, const void* bytes, uint32_t size) {
+  FILE* file = std::fopen(path, "wb");
+  if (!file) return false;
+  bool written = size == 0 || std::fwrite(bytes, size, 1, file) == 1;
+  // A full disk often shows only when the buffers are flushed at close.
+  if (std::fclose(file) != 0) written = false;
+  return written;
+}
+
+}  // namespace
+
+bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, const void** bytes,
+                         uint32_t* size) {
+  *bytes = nullptr;
+  *size = 0;
+  HMODULE module = moduleName ? GetModuleHandleA(moduleName) : GetModuleHandleA(nullptr);
+  if (!module) return false;
+  HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+  if (!info) return false;
+  HGLOBAL loaded = LoadResource(module, info);
+  if (!loaded) return false;
+  const void* locked = LockResource(loaded);
+  DWORD length = SizeofResource(module, info);
+  if (!locked || length == 0) return false;
+  *bytes = locked;
+  *size = length;
+  return true;
+}
+
+bool WriteResourceToFile(uint32_t id, const char* path) {
+  const void* bytes;
+  uint32_t size;
+  if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return false;
+  if (!IsCompContainer(bytes, size)) return WriteWhole(path, bytes, size);
+  // Inflated straight from the image: the resource needs no heap copy.
+  uint32_t length = 0;
+  unsigned char* inflated = InflateCompCopy(bytes, size, &length);
+  if (!inflated) return false;
+  bool written = WriteWhole(path, inflated, length);
+  std::free(inflated);
+  return written;
+}
+
+bool WriteRawResourceToFile(uint32_t id, const char* path) {
+  const void* bytes;
+  uint32_t size;
+  if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return false;
+  return WriteWhole(path, bytes, size);
+}

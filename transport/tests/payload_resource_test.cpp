@@ -1,0 +1,109 @@
+#include "transport/payload_resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "transport/payload_key.h"
+#include "transport/payload_section.h"
+#include "tests/support/harness.h"
+#include "tests/support/process.h"
+
+namespace {
+
+std::string Resource(uint32_t id) {
+  const void* bytes;
+  uint32_t size;
+  if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return "";
+  return std::string(static_cast<const char*>(bytes), size);
+}
+
+class PayloadFiles : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir = TempDirectory() + "vt3_payload_files";
+    RemoveTree(dir);
+    ASSERT_TRUE(MakeDirectories(dir));
+    std::string table;
+    ASSERT_TRUE(ReadFileBytes(VT3_SHIPPED_TABLE, &table));
+    tableBytes = table;
+  }
+  void TearDown() override { RemoveTree(dir); }
+  std::string dir;
+  std::string tableBytes;
+};
+
+TEST_F(PayloadFiles, ContainersAreWrittenInflatedAndPlainDataAsItIs) {
+  std::string container = Resource(200);
+  ASSERT_EQ(container.substr(0, 4), "COMP");
+  std::string path = dir + "\\out.bin", written;
+  ASSERT_TRUE(WriteResourceToFile(200, path.c_str()));
+  ASSERT_TRUE(ReadFileBytes(path, &written));
+  EXPECT_EQ(written, tableBytes);
+  ASSERT_TRUE(WriteRawResourceToFile(200, path.c_str()));
+  ASSERT_TRUE(ReadFileBytes(path, &written));
+  EXPECT_EQ(written, container);
+  std::string archive = Resource(201);
+  ASSERT_EQ(archive.substr(0, 4), "BFV0");
+  ASSERT_TRUE(WriteResourceToFile(201, path.c_str()));
+  ASSERT_TRUE(ReadFileBytes(path, &written));
+  EXPECT_EQ(written, archive);
+}
+
+TEST_F(PayloadFiles, ExistingTargetsAreTruncatedAndMissingIdsTouchNothing) {
+  std::string path = dir + "\\target.txt", written;
+  ASSERT_TRUE(WriteFileBytes(path, std::string(tableBytes.size() * 2, 'x')));
+  ASSERT_TRUE(WriteResourceToFile(202, path.c_str()));
+  ASSERT_TRUE(ReadFileBytes(path, &written));
+  EXPECT_EQ(written, tableBytes);
+  ASSERT_TRUE(WriteFileBytes(path, "keep me"));
+  EXPECT_FALSE(WriteResourceToFile(999, path.c_str()));
+  EXPECT_FALSE(WriteRawResourceToFile(999, path.c_str()));
+  ASSERT_TRUE(ReadFileBytes(path, &written));
+  EXPECT_EQ(written, "keep me");
+  EXPECT_FALSE(WriteResourceToFile(999, (dir + "\\new.txt").c_str()));
+  EXPECT_FALSE(FileExists(dir + "\\new.txt"));
+  EXPECT_FALSE(WriteResourceToFile(202, (dir + "\\no\\such\\dir.txt").c_str()));
+  EXPECT_FALSE(WriteResourceToFile(202, dir.c_str()));  // a directory cannot be opened as a file
+}
+
+TEST_F(PayloadFiles, PublishedPayloadIsReadBackByAnotherProcess) {
+  SharedSection* section = PublishPayloadSection(201, 7);
+  ASSERT_NE(section, nullptr);
+  std::string archive = Resource(201);
+  const unsigned char* view = static_cast<const unsigned char*>(section->View());
+  uint32_t length;
+  memcpy(&length, view, 4);
+  EXPECT_EQ(length, archive.size());
+  EXPECT_EQ(length, 3741719u);
+  MEMORY_BASIC_INFORMATION region;
+  VirtualQuery(view, &region, sizeof region);
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  EXPECT_EQ(region.RegionSize, (length + 4 + info.dwAllocationGranularity - 1) / info.dwAllocationGranularity *
+                                   info.dwAllocationGranularity);
+  // Scrambled in the section, whole words only.
+  EXPECT_NE(std::string(reinterpret_cast<const char*>(view) + 4, 4), "BFV0");
+  EXPECT_EQ(view[4 + length - 1], static_cast<unsigned char>(archive[length - 1]));  // 3741719 % 4 == 3: plain tail
+  char key[16];
+  snprintf(key, sizeof key, "%08lx", static_cast<unsigned long>(payloadKey));
+  std::string out = dir + "\\peer.bin", copied;
+  EXPECT_EQ(RunProcess("\"" + Sibling("section_peer.exe") + "\" read VuzFshare7 " + key + " \"" + out + "\""), 0u);
+  ASSERT_TRUE(ReadFileBytes(out, &copied));
+  EXPECT_TRUE(copied == archive) << "payload differs after the round trip";
+  // A second launcher's publication leaves this one's section alone.
+  EXPECT_EQ(PublishPayloadSection(202, 7), nullptr);
+  memcpy(&length, view, 4);
+  EXPECT_EQ(length, 3741719u);
+  delete section;
+  EXPECT_EQ(PublishPayloadSection(999, 8), nullptr);
+  // A container is published inflated.
+  SharedSection* inflated = PublishPayloadSection(200, 9);
+  ASSERT_NE(inflated, nullptr);
+  memcpy(&length, inflated->View(), 4);
+  EXPECT_EQ(length, tableBytes.size());
+  delete inflated;
+}
+
+}  // namespace
