@@ -1,0 +1,205 @@
+// STAND-IN for the game's own program, vt3.exe, which is not part of this
+// product. It exists so that the update runs end to end in tests and in
+// the demo. Started with "-nosetup" while section "VuzFshare" holds the
+// launcher's tag, it is the data stage as the update relies on it: it
+// rebuilds the payload key, reports progress, checks and applies the two
+// payloads to the game directory (its current directory) and stores its
+// result in the control block. Otherwise it behaves as the game would for
+// the update: it does nothing and leaves the block alone.
+//
+// A file "standin_fault.txt" in the game directory, written by a test or
+// the benchmark, can change what it does, one command a line:
+//   fail CODE AT_COUNT   report CODE once progress reaches AT_COUNT
+//   crash AT_COUNT       end abruptly at AT_COUNT without a result
+//   slow MS              pause MS milliseconds between progress steps
+//   record PATH          append the command line it was given to PATH
+#include <windows.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "transport/control_block.h"
+#include "transport/payload_key.h"
+#include "transport/payload_section.h"
+#include "transport/shared_section.h"
+
+namespace {
+
+struct Faults {
+  int32_t failCode = 0;
+  int32_t failAt = -1;
+  int32_t crashAt = -1;
+  DWORD pause = 0;
+};
+
+Faults ReadFaults(const char* commandLine) {
+  Faults faults;
+  FILE* file = std::fopen("standin_fault.txt", "r");
+  if (!file) return faults;
+  char line[512];
+  while (std::fgets(line, sizeof line, file)) {
+    char word[32] = {};
+    char rest[MAX_PATH] = {};
+    long a = 0, b = 0;
+    if (std::sscanf(line, "%31s", word) != 1) continue;
+    if (!std::strcmp(word, "fail") && std::sscanf(line, "%*s %ld %ld", &a, &b) == 2) {
+      faults.failCode = a;
+      faults.failAt = b;
+    } else if (!std::strcmp(word, "crash") && std::sscanf(line, "%*s %ld", &a) == 1) {
+      faults.crashAt = a;
+    } else if (!std::strcmp(word, "slow") && std::sscanf(line, "%*s %ld", &a) == 1) {
+      faults.pause = static_cast<DWORD>(a);
+    } else if (!std::strcmp(word, "record") && std::sscanf(line, "%*s %259[^\r\n]", rest) == 1) {
+      FILE* out = std::fopen(rest, "a");
+      if (out) {
+        std::fprintf(out, "%s\n", commandLine);
+        std::fclose(out);
+      }
+    }
+  }
+  std::fclose(file);
+  return faults;
+}
+
+class DataStage {
+ public:
+  DataStage(volatile ControlBlock* block, const Faults& faults) : block(block), faults(faults) {}
+
+  // Raises the count to `count` in steps; a fault may end the stage here.
+  bool Advance(int32_t count) {
+    while (reported < count) {
+      reported = reported + 25 < count ? reported + 25 : count;
+      if (faults.crashAt >= 0 && reported >= faults.crashAt) ExitProcess(0xC0000005);
+      block->progressCount = reported;
+      if (faults.failAt >= 0 && reported >= faults.failAt) {
+        result = faults.failCode;
+        return false;
+      }
+      if (faults.pause) Sleep(faults.pause);
+    }
+    return true;
+  }
+
+  bool ReadSection(int index, uint32_t key, std::vector<unsigned char>* payload) {
+    char name[32];
+    std::snprintf(name, sizeof name, kPayloadSectionFormat, index);
+    SharedSection section;
+    const unsigned char* view = static_cast<const unsigned char*>(section.Open(name));
+    if (!view || !section.Lock(INFINITE)) {
+      result = kStageNoNewData;
+      return false;
+    }
+    uint32_t length;
+    std::memcpy(&length, view, 4);
+    MEMORY_BASIC_INFORMATION region;
+    if (!VirtualQuery(view, &region, sizeof region) || length > region.RegionSize - kPayloadHeaderSize) {
+      section.Unlock();
+      result = kStageCorruptData;
+      return false;
+    }
+    payload->resize(length);
+    ScrambleCopyWithKey(payload->data(), view + kPayloadHeaderSize, length, key);
+    section.Unlock();
+    return true;
+  }
+
+  int32_t result = kStageOk;
+
+ private:
+  volatile ControlBlock* block;
+  Faults faults;
+  int32_t reported = 0;
+};
+
+uint32_t Read32(const std::vector<unsigned char>& bytes, size_t at) {
+  return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<uint32_t>(bytes[at + 3]) << 24);
+}
+
+bool WriteWhole(const std::string& path, const unsigned char* bytes, size_t size) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  bool ok = std::fwrite(bytes, 1, size, file) == size;
+  return std::fclose(file) == 0 && ok;
+}
+
+void MakeParents(const std::string& path) {
+  for (size_t i = 0; i < path.size(); ++i)
+    if (path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+// Payload 130: "VT3D", version, body length, CRC-32 of the body, body.
+int32_t ApplyGameData(const std::vector<unsigned char>& data) {
+  if (data.size() < 16 || std::memcmp(data.data(), "VT3D", 4) != 0 || Read32(data, 8) != data.size() - 16 ||
+      crc32(0, data.data() + 16, static_cast<uInt>(data.size() - 16)) != Read32(data, 12))
+    return kStageCorruptData;
+  if (GetFileAttributesA("datafiles") == INVALID_FILE_ATTRIBUTES) return kStageNoGameDirectory;
+  SetFileAttributesA("datafiles\\vt3.dat", FILE_ATTRIBUTE_NORMAL);
+  return WriteWhole("datafiles\\vt3.dat", data.data(), data.size()) ? kStageOk : kStageNoGameData;
+}
+
+// Payload 134: "BFV0", count, then name length, name, size, CRC-32, bytes.
+int32_t ApplyArchive(const std::vector<unsigned char>& archive, DataStage& stage) {
+  if (archive.size() < 8 || std::memcmp(archive.data(), "BFV0", 4) != 0) return kStageCorruptData;
+  uint32_t count = Read32(archive, 4);
+  size_t at = 8;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (at + 2 > archive.size()) return kStageCorruptData;
+    size_t nameLength = archive[at] | (archive[at + 1] << 8);
+    at += 2;
+    if (nameLength == 0 || nameLength >= MAX_PATH || at + nameLength + 8 > archive.size()) return kStageCorruptData;
+    std::string name(reinterpret_cast<const char*>(&archive[at]), nameLength);
+    at += nameLength;
+    uint32_t size = Read32(archive, at), crc = Read32(archive, at + 4);
+    at += 8;
+    if (size > archive.size() - at || crc32(0, &archive[at], size) != crc) return kStageCorruptData;
+    if (name.find("..") != std::string::npos || name.find(':') != std::string::npos || name[0] == '\\')
+      return kStageCorruptData;
+    MakeParents(name);
+    if (!WriteWhole(name, &archive[at], size)) return kStageAddDataFailed;
+    at += size;
+    if (!stage.Advance(kSectionZeroProgressEnd + static_cast<int32_t>((kStageProgressTotal - kSectionZeroProgressEnd) *
+                                                                      (i + 1) / count)))
+      return stage.result;
+  }
+  return kStageOk;
+}
+
+void RunDataStage(volatile ControlBlock* block, const Faults& faults) {
+  uint32_t key = RebuildPayloadKey(static_cast<int32_t>(static_cast<int64_t>(std::time(nullptr))),
+                                   block->startTimeRemainder);
+  int32_t sections = block->sectionCount;
+  block->progressTotal = kStageProgressTotal;
+  block->progressCount = 0;
+  block->stageTag = kStageTag;
+  DataStage stage(block, faults);
+  std::vector<unsigned char> payload;
+  if (sections >= 1) {
+    if (stage.ReadSection(0, key, &payload) && stage.Advance(30)) {
+      stage.result = ApplyGameData(payload);
+      if (stage.result == kStageOk) stage.Advance(kSectionZeroProgressEnd);
+    }
+  }
+  if (sections >= 2 && stage.result == kStageOk) {
+    if (stage.ReadSection(1, key, &payload)) stage.result = ApplyArchive(payload, stage);
+  }
+  if (stage.result == kStageOk) stage.Advance(kStageProgressTotal);
+  block->errorCode = stage.result;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  Faults faults = ReadFaults(GetCommandLineA());
+  if (!std::strstr(commandLine, "-nosetup")) return 0;
+  SharedSection section;
+  volatile ControlBlock* block = static_cast<volatile ControlBlock*>(section.Open(kControlSectionName));
+  if (!block || block->tag != kControlTag) return 0;
+  RunDataStage(block, faults);
+  section.Close();
+  return 0;
+}

@@ -1,0 +1,85 @@
+#include "worker/file_version.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "worker/system_library.h"
+#include "worker/version_compare.h"
+
+namespace {
+
+typedef DWORD(WINAPI* GetSizeFunction)(LPCSTR, LPDWORD);
+typedef BOOL(WINAPI* GetInfoFunction)(LPCSTR, DWORD, DWORD, LPVOID);
+typedef BOOL(WINAPI* QueryFunction)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+struct VersionApi {
+  GetSizeFunction getSize = nullptr;
+  GetInfoFunction getInfo = nullptr;
+  QueryFunction query = nullptr;
+};
+
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// version.dll is no KnownDLL: loaded from the system directory, never from
+// beside the worker.
+const VersionApi& Api() {
+  static VersionApi api;
+  static bool loaded = false;
+  if (!loaded) {
+    loaded = true;
+    HMODULE module = LoadSystemLibrary("version.dll");
+    if (module) {
+      api.getSize = Lookup<GetSizeFunction>(module, "GetFileVersionInfoSizeA");
+      api.getInfo = Lookup<GetInfoFunction>(module, "GetFileVersionInfoA");
+      api.query = Lookup<QueryFunction>(module, "VerQueryValueA");
+    }
+  }
+  return api;
+}
+
+}  // namespace
+
+bool GetFileVersionString(const char* path, char* version) {
+  const VersionApi& api = Api();
+  if (!api.getSize || !api.getInfo || !api.query) return false;
+  DWORD handle = 0;
+  DWORD size = api.getSize(path, &handle);
+  if (size == 0) return false;
+  void* block = std::malloc(size);
+  if (!block) return false;
+  bool found = false;
+  if (api.getInfo(path, handle, size, block)) {
+    WORD* translation = nullptr;
+    UINT translationLength = 0;
+    if (api.query(block, "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &translationLength) &&
+        translation && translationLength >= 2 * sizeof(WORD)) {
+      char query[64];
+      std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\FileVersion", translation[0], translation[1]);
+      char* text = nullptr;
+      UINT textLength = 0;
+      if (api.query(block, query, reinterpret_cast<void**>(&text), &textLength) && text) {
+        size_t length = strnlen(text, kVersionStringSize);
+        if (length < kVersionStringSize) {
+          std::memcpy(version, text, length + 1);
+          found = true;
+        }
+      }
+    }
+  }
+  std::free(block);
+  return found;
+}
+
+bool IsNewerFileVersion(const char* newPath, const char* installedPath) {
+  char newVersion[kVersionStringSize];
+  char installedVersion[kVersionStringSize];
+  if (!GetFileVersionString(newPath, newVersion)) return false;
+  if (!GetFileVersionString(installedPath, installedVersion)) return false;
+  return VersionTextIsNewer(newVersion, installedVersion);
+}

@@ -1,0 +1,35 @@
+#include "worker/lobby.h"
+
+#include <initializer_list>
+
+#include "platform/registry_key.h"
+
+namespace {
+
+void CopyValue(const char* name) {
+  RegistryKey from(kOldLobbyKey, name);
+  RegistryKey to(kNewLobbyKey, name);
+  const char* text = from.GetString();
+  if (text) to.SetString(text);
+}
+
+}  // namespace
+
+bool RegisterLobbyApplication() {
+  bool created;
+  {
+    RegistryKey key(kNewLobbyKey, "");
+    created = key.Create();
+  }
+  for (const char* name :
+       {"CURRENTDIRECTORY", "EXECUTABLEFILENAME", "LAUNCHERFILENAME", "EXECUTABLEPATH", "APPLICATIONNAME", "DESCRIPTION"})
+    CopyValue(name);
+  bool guid = RegistryKey(kNewLobbyKey, "GUID").SetString(kNewLobbyGuid);
+  CopyValue("LAUNCHERPATH");
+  CopyValue("COMMANDLINE");
+  // Without the new key the old registration is all the game has.
+  if (!created) return false;
+  RegistryKey old(kOldLobbyKey, "");
+  old.Delete();
+  return guid;
+}

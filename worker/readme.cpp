@@ -1,0 +1,34 @@
+#include "worker/readme.h"
+
+#include <windows.h>
+
+#include "platform/file_helpers.h"
+#include "transport/payload_resource.h"
+
+namespace {
+
+struct ReadMe {
+  unsigned id;
+  const char* name;
+};
+
+const ReadMe kReadMes[] = {
+    {138, "ReadMe_v1_1_En.txt"},  {139, "ReadMe_v1_1_Fr.txt"},  {140, "ReadMe_v1_1_Ger.txt"},
+    {141, "ReadMe_v1_1_Ita.txt"}, {142, "ReadMe_v1_1_Spa.txt"}, {143, "ReadMe_v1_1_Swe.txt"},
+};
+
+}  // namespace
+
+bool WriteReadMeFiles(const char* gameDirectory) {
+  bool last = false;
+  for (const ReadMe& readMe : kReadMes) {
+    char path[MAX_PATH];
+    if (!FormatPath(path, MAX_PATH, "%s\\%s", gameDirectory, readMe.name)) {
+      last = false;
+      continue;
+    }
+    DeleteFileA(path);
+    last = WriteResourceToFile(readMe.id, path);
+  }
+  return last;
+}
