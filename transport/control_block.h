@@ -59,6 +59,9 @@ enum DataStageError : int32_t {
 // The worker's own codes.
 enum WorkerError : uint32_t {
   kWorkerOk = 0,
+  // The data stage crashed without storing a result: the launcher shows its
+  // general failure text, and the old executable stays for another try.
+  kWorkerDataStageCrashed = 6,
   kWorkerBadRegistry = 7,
   kWorkerCannotWriteExecutable = 8,
   kWorkerNoDirectory = 10,

@@ -85,8 +85,13 @@ bool RunInstallation() {
   if (allWell) {
     // The data stage: the new game itself, which brings the data up to date.
     // The command line is left unquoted, as the game expects it.
-    if (_spawnl(_P_WAIT, temporary, paths.commandLine, nullptr) == -1) {
+    intptr_t status = _spawnl(_P_WAIT, temporary, paths.commandLine, nullptr);
+    if (status == -1) {
       workerError = kWorkerCannotReplace;
+      allWell = false;
+    } else if ((static_cast<uint32_t>(status) & 0xF0000000u) == 0xC0000000u) {
+      // Ended by an exception, not by its own hand.
+      workerError = kWorkerDataStageCrashed;
       allWell = false;
     }
   }
