@@ -10,6 +10,7 @@
 #include "launcher/update_run.h"
 #include "localisation/language.h"
 #include "localisation/string_table.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ void EndSession() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RestrictDllSearch();
   CoInitialize(nullptr);
   OleInitialize(nullptr);
   instanceHandle = instance;

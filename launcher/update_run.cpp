@@ -11,6 +11,7 @@
 #include "launcher/status.h"
 #include "platform/file_helpers.h"
 #include "platform/game_settings.h"
+#include "platform/system_library.h"
 #include "transport/control_block.h"
 #include "transport/payload_key.h"
 #include "transport/payload_resource.h"
@@ -32,9 +33,24 @@ void PumpMessages() {
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
-HWND CreateProgressDialog() {
+// The progress bar class must be registered before the dialog is made
+// (Windows, unlike Wine, does not load comctl32 on demand).
+void RegisterProgressClass() {
+  // By name with the system directory as the only place to search, so that
+  // the manifest can still choose version 6; by full path where the flag is
+  // unknown (Windows before 7 without its update).
+  HMODULE controls = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!controls) controls = LoadSystemLibrary("comctl32.dll");
+  typedef BOOL(WINAPI * InitFunction)(const INITCOMMONCONTROLSEX*);
+  auto init = controls ? reinterpret_cast<InitFunction>(
+                             reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")))
+                       : nullptr;
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&classes);
+  if (init) init(&classes);
+}
+
+HWND CreateProgressDialog() {
+  RegisterProgressClass();
   HWND dialog = CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(kProgressDialogId), nullptr,
                                    reinterpret_cast<DLGPROC>(DefWindowProcA), 0);
   if (!dialog) return nullptr;

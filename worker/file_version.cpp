@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "worker/system_library.h"
+#include "platform/system_library.h"
 #include "worker/version_compare.h"
 
 namespace {

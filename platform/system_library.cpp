@@ -1,4 +1,4 @@
-#include "worker/system_library.h"
+#include "platform/system_library.h"
 
 #include <cstring>
 
