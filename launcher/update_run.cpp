@@ -130,8 +130,9 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     char savingPath[MAX_PATH] = {};
     char gameDataPath[MAX_PATH] = {};
     char gameExecutable[MAX_PATH] = {};
-    // A saving path too long for the names built on it counts as unreadable.
-    if (ReadGameSetting("SavingPath", savingPath, MAX_PATH) &&
+    // A saving path that is empty, or too long for the names built on it,
+    // counts as unreadable: no file outside the game is touched.
+    if (ReadGameSetting("SavingPath", savingPath, MAX_PATH) && savingPath[0] &&
         FormatPath(gameDataPath, MAX_PATH, "%s\\datafiles\\vt3.dat", savingPath) &&
         FormatPath(gameExecutable, MAX_PATH, "%s\\vt3.exe", savingPath)) {
       uint32_t dataSize = 0;

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -70,19 +71,23 @@ class DataStage {
  public:
   DataStage(volatile ControlBlock* block, const Faults& faults) : block(block), faults(faults) {}
 
-  // Raises the count to `count` in steps; a fault may end the stage here.
+  // Raises the count to `count` in steps; a fault may end the stage on the
+  // way, at exactly its count.
   bool Advance(int32_t count) {
-    while (reported < count) {
-      reported = reported + 25 < count ? reported + 25 : count;
+    for (;;) {
       if (faults.crashAt >= 0 && reported >= faults.crashAt) ExitProcess(0xC0000005);
-      block->progressCount = reported;
       if (faults.failAt >= 0 && reported >= faults.failAt) {
         result = faults.failCode;
         return false;
       }
+      if (reported >= count) return true;
+      int32_t next = reported + 25 < count ? reported + 25 : count;
+      for (int32_t at : {faults.failAt, faults.crashAt})
+        if (at > reported && at < next) next = at;
+      reported = next;
+      block->progressCount = reported;
       if (faults.pause) Sleep(faults.pause);
     }
-    return true;
   }
 
   bool ReadSection(int index, uint32_t key, std::vector<unsigned char>* payload) {

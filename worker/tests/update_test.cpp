@@ -300,6 +300,11 @@ TEST(FileVersion, ReadsTheFirstTranslationAndComparesText) {
   EXPECT_FALSE(IsNewerFileVersion(Sibling("vt3_standin_1_1.exe").c_str(), Sibling("vt3_standin_1_1.exe").c_str()));
   EXPECT_FALSE(IsNewerFileVersion(Sibling("vt3_standin_1_1.exe").c_str(), "C:\\no\\such\\vt3.exe"));
   EXPECT_FALSE(GetFileVersionString(Sibling("section_peer.exe").c_str(), version));  // no version resource
+  // The version API came from the system directory.
+  char loaded[MAX_PATH] = {}, system[MAX_PATH] = {};
+  ASSERT_NE(GetModuleFileNameA(GetModuleHandleA("version.dll"), loaded, MAX_PATH), 0u);
+  GetSystemDirectoryA(system, MAX_PATH);
+  EXPECT_EQ(_strnicmp(loaded, system, strlen(system)), 0) << loaded;
 }
 
 }  // namespace
