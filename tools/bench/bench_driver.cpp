@@ -1,0 +1,148 @@
+// Benchmark driver, inside a Wine prefix: installs the stand-in game, runs
+// the launcher with a data stage that works for a fixed time, and measures
+// from outside: the launcher's CPU time over wall time while the data stage
+// works, its peak working set, the delay from a change of progressCount to
+// the bar's new position, and the whole update against the data stage's
+// own time. One line per run.
+//   bench_driver LAUNCHER RUNS
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/support/harness.h"
+#include "tests/support/process.h"
+#include "transport/control_block.h"
+#include "transport/shared_section.h"
+#include "worker/tests/worker_test_util.h"
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double CpuMilliseconds(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  auto ms = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000.0; };
+  return ms(kernel) + ms(user);
+}
+
+HWND FindProgressBar(HANDLE process) {
+  for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
+       window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == GetProcessId(process) && GetDlgItem(window, 1004)) return GetDlgItem(window, 1004);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// The launcher's CPU time is read outside Wine (Wine cannot tell another
+// process's times): the driver marks the data stage's start and end with
+// files that the benchmark script's sampler watches.
+void Mark(const std::string& folder, const char* name) {
+  if (!folder.empty()) WriteFileBytes(folder + "\\" + name, name);
+}
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  std::string launcher = argv[1];
+  int runs = std::atoi(argv[2]);
+  std::string marks = argc > 3 ? argv[3] : "";
+  // The working set of a launcher that stops at its first check, for the
+  // share of the peak that is Wine's and the program's own.
+  DeleteMachineTree("Software\\BrenmarkSoft\\Vantor 3\\1.00.0000");
+  HANDLE idle = StartProcess("\"" + launcher + "\"");
+  ObserveBox(idle, 30000);
+  WaitForSingleObject(idle, 30000);
+  PROCESS_MEMORY_COUNTERS idleMemory = {sizeof idleMemory};
+  GetProcessMemoryInfo(idle, &idleMemory, sizeof idleMemory);
+  CloseHandle(idle);
+  std::printf("# baseline_peak_working_set_mb %.1f\n", idleMemory.PeakWorkingSetSize / 1048576.0);
+  std::printf("# mode cpu_over_wall(wine's view) peak_working_set_mb bar_delay_ms_max bar_delay_ms_median update_ms stage_ms\n");
+  // Even runs leave the launcher alone (asking the bar for its position
+  // makes the launcher work); odd runs watch the bar.
+  for (int run = 0; run < 2 * runs; ++run) {
+    bool watchBar = run % 2 == 1;
+    GameInstall game;
+    if (!game.Create("C:\\Games\\Vantor 3", 0x0409, Sibling("vt3_standin_1_0.exe"))) return 1;
+    InstallOldLobbyKey(game.directory);
+    // About three seconds of data stage: 40 progress steps of 75 ms.
+    WriteFileBytes(game.directory + "\\standin_fault.txt", "slow 75\n");
+    double start = Now();
+    HANDLE process = StartProcess("\"" + launcher + "\"");
+    if (!process) return 1;
+    SharedSection section;
+    volatile ControlBlock* block = nullptr;
+    while (!block && WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+      block = static_cast<volatile ControlBlock*>(section.Open(kControlSectionName));
+    HWND bar = nullptr;
+    double stageStart = 0, stageEnd = 0, cpuStart = 0, cpuEnd = 0;
+    int32_t lastCount = -1;
+    double countChangedAt = 0;
+    int32_t pendingPosition = -1;
+    std::vector<double> delays;
+    while (block && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+      if (!bar && watchBar) bar = FindProgressBar(process);
+      int32_t total = block->progressTotal, count = block->progressCount;
+      double now = Now();
+      if (!stageStart && total == kStageProgressTotal) {
+        stageStart = now;
+        cpuStart = CpuMilliseconds(process);
+        if (!watchBar) Mark(marks, ("start" + std::to_string(run)).c_str());
+      }
+      if (stageStart && count != lastCount) {
+        int32_t position = static_cast<int32_t>(static_cast<int64_t>(count) * 100 / total);
+        int32_t shown = bar ? static_cast<int32_t>(SendMessageA(bar, 0x0408 /* PBM_GETPOS */, 0, 0)) : -1;
+        if (position != shown && pendingPosition < 0) {
+          pendingPosition = position;
+          countChangedAt = now;
+        }
+        lastCount = count;
+      }
+      if (pendingPosition >= 0 && bar &&
+          static_cast<int32_t>(SendMessageA(bar, 0x0408, 0, 0)) == pendingPosition) {
+        delays.push_back(now - countChangedAt);
+        pendingPosition = -1;
+      }
+      if (stageStart && !stageEnd && (block->errorCode || count >= kStageProgressTotal || block->doneFlag)) {
+        stageEnd = now;
+        cpuEnd = CpuMilliseconds(process);
+        if (!watchBar) Mark(marks, ("end" + std::to_string(run)).c_str());
+      }
+      if (stageEnd && FindWindowA("#32770", "Vantor 3 v1.1.74.3")) break;
+      Sleep(1);
+    }
+    for (int i = 0; i < 60000 && !FindWindowA("#32770", "Vantor 3 v1.1.74.3"); ++i) Sleep(1);
+    double boxAt = Now();
+    BoxSeen box = ObserveBox(process, 60000);
+    WaitForSingleObject(process, 60000);
+    PROCESS_MEMORY_COUNTERS memory = {sizeof memory};
+    GetProcessMemoryInfo(process, &memory, sizeof memory);
+    CloseHandle(process);
+    section.Close();
+    std::sort(delays.begin(), delays.end());
+    double wall = stageEnd - stageStart;
+    std::printf("%s %.4f %.1f %.1f %.1f %.0f %.0f %s\n", watchBar ? "bar" : "quiet",
+                wall > 0 ? (cpuEnd - cpuStart) / wall : -1, memory.PeakWorkingSetSize / 1048576.0,
+                delays.empty() ? -1 : delays.back(), delays.empty() ? -1 : delays[delays.size() / 2], boxAt - start,
+                wall, box.text == "Operation completed" ? "ok" : box.text.c_str());
+    RemoveTree(game.directory);
+  }
+  return 0;
+}
