@@ -15,21 +15,25 @@ bool TokenHasAdministrators(HANDLE token) {
   if (size == 0) return false;
   TOKEN_GROUPS* groups = static_cast<TOKEN_GROUPS*>(std::malloc(size));
   if (!groups) return false;
-  bool read = GetTokenInformation(token, TokenGroups, groups, size, &size) != 0;
-  bool member = false;
-  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-  PSID administrators = nullptr;
-  if (read && AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
-                                       0, 0, 0, 0, &administrators)) {
-    for (DWORD i = 0; i < groups->GroupCount && !member; ++i)
-      member = EqualSid(administrators, groups->Groups[i].Sid) != 0;
-    FreeSid(administrators);
-  }
+  bool member = GetTokenInformation(token, TokenGroups, groups, size, &size) && GroupsIncludeAdministrators(groups);
   std::free(groups);
   return member;
 }
 
 }  // namespace
+
+bool GroupsIncludeAdministrators(const TOKEN_GROUPS* groups) {
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                0, &administrators))
+    return false;
+  bool member = false;
+  for (DWORD i = 0; i < groups->GroupCount && !member; ++i)
+    member = EqualSid(administrators, groups->Groups[i].Sid) != 0;
+  FreeSid(administrators);
+  return member;
+}
 
 bool IsWindowsNT() {
   OSVERSIONINFOA version = {};

@@ -31,6 +31,30 @@ TEST(Checks, AdministratorsGroupCountsEvenWhenDenyOnly) {
   FreeSid(administrators);
 }
 
+TEST(Checks, GroupListWithoutAdministratorsIsNoAdministrator) {
+  // Wine's token always has the group; the decision is checked on lists made here.
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID users = nullptr, administrators = nullptr, system = nullptr;
+  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0, 0,
+                                       &users));
+  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                       0, &administrators));
+  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system));
+  struct {
+    DWORD count;
+    SID_AND_ATTRIBUTES groups[3];
+  } list = {2, {{users, SE_GROUP_ENABLED}, {system, SE_GROUP_ENABLED}, {nullptr, 0}}};
+  EXPECT_FALSE(GroupsIncludeAdministrators(reinterpret_cast<TOKEN_GROUPS*>(&list)));
+  list.count = 3;
+  list.groups[2] = {administrators, SE_GROUP_USE_FOR_DENY_ONLY};
+  EXPECT_TRUE(GroupsIncludeAdministrators(reinterpret_cast<TOKEN_GROUPS*>(&list)));
+  list.count = 0;
+  EXPECT_FALSE(GroupsIncludeAdministrators(reinterpret_cast<TOKEN_GROUPS*>(&list)));
+  FreeSid(users);
+  FreeSid(administrators);
+  FreeSid(system);
+}
+
 TEST(Checks, GameInstalledFollowsTheKey) {
   DeleteMachineTree(kGameKeyPath);
   EXPECT_FALSE(IsGameInstalled());

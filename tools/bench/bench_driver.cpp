@@ -15,23 +15,13 @@
 #include <vector>
 
 #include "tests/support/harness.h"
+#include "tools/bench/clock.h"
 #include "tests/support/process.h"
 #include "transport/control_block.h"
 #include "transport/shared_section.h"
 #include "worker/tests/worker_test_util.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double CpuMilliseconds(HANDLE process) {
   FILETIME created, exited, kernel, user;

@@ -11,22 +11,12 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/bench/clock.h"
 #include "transport/comp.h"
 #include "transport/payload_resource.h"
 #include "transport/payload_section.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 struct Resource {
   const unsigned char* bytes;
