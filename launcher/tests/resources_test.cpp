@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "tests/support/harness.h"
@@ -76,14 +77,93 @@ TEST_F(LauncherResources, ProgressDialogIsTheSpecifiedTemplate) {
   EXPECT_STREQ(name, "msctls_progress32");
   EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 100);
   EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, TRUE, 0), 0);
-  // The control turns the template's client edge into a static edge of its own.
-  EXPECT_NE(GetWindowLongA(bar, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), 0);
   HWND text = FindWindowExA(dialog, nullptr, "Static", nullptr);
   ASSERT_NE(text, nullptr);
   GetWindowTextA(text, name, sizeof name);
   EXPECT_STREQ(name, "Vantor 3 - 1.1.74.3 - Please wait ...");
   EXPECT_EQ(GetWindowLongA(text, GWL_STYLE) & (SS_CENTER | SS_CENTERIMAGE | WS_GROUP), SS_CENTER | SS_CENTERIMAGE | WS_GROUP);
   DestroyWindow(dialog);
+}
+
+// Reads the DIALOGEX template as the resource holds it: the controls
+// rewrite some of their styles once made, so the bytes are the record.
+class TemplateReader {
+ public:
+  explicit TemplateReader(const unsigned char* bytes) : at(bytes) {}
+  WORD Word() {
+    WORD value;
+    memcpy(&value, at, 2);
+    at += 2;
+    return value;
+  }
+  DWORD Dword() {
+    DWORD value;
+    memcpy(&value, at, 4);
+    at += 4;
+    return value;
+  }
+  // A string, or "#n" for an ordinal.
+  std::string Text() {
+    if (Word() == 0xFFFF) return "#" + std::to_string(Word());
+    at -= 2;
+    std::string text;
+    for (WORD c; (c = Word()) != 0;) text += static_cast<char>(c);
+    return text;
+  }
+  void Align() {
+    while (reinterpret_cast<uintptr_t>(at) % 4) ++at;
+  }
+  const unsigned char* at;
+};
+
+TEST_F(LauncherResources, DialogTemplateBytesAreAsSpecified) {
+  HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(145), MAKEINTRESOURCEA(5));
+  ASSERT_NE(info, nullptr);
+  TemplateReader read(static_cast<const unsigned char*>(LockResource(LoadResource(module, info))));
+  EXPECT_EQ(read.Word(), 1);
+  EXPECT_EQ(read.Word(), 0xFFFF);
+  read.Dword();  // help id
+  EXPECT_EQ(read.Dword(), static_cast<DWORD>(WS_EX_CONTROLPARENT | WS_EX_CLIENTEDGE));
+  EXPECT_EQ(read.Dword(), static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
+                                             DS_CENTER | DS_SETFOREGROUND | DS_SETFONT | DS_3DLOOK));
+  EXPECT_EQ(read.Word(), 2);  // controls
+  EXPECT_EQ(read.Word(), 0);
+  EXPECT_EQ(read.Word(), 0);
+  EXPECT_EQ(read.Word(), 255);
+  EXPECT_EQ(read.Word(), 50);
+  EXPECT_EQ(read.Text(), "");  // no menu
+  EXPECT_EQ(read.Text(), "");  // the standard dialog class
+  EXPECT_EQ(read.Text(), "");  // no caption
+  EXPECT_EQ(read.Word(), 8);
+  read.Word();  // weight
+  read.Word();  // italic, character set
+  EXPECT_EQ(read.Text(), "MS Sans Serif");
+
+  read.Align();
+  read.Dword();
+  EXPECT_EQ(read.Dword(), static_cast<DWORD>(WS_EX_CLIENTEDGE));
+  EXPECT_EQ(read.Dword(), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
+  EXPECT_EQ(read.Word(), 9);
+  EXPECT_EQ(read.Word(), 27);
+  EXPECT_EQ(read.Word(), 234);
+  EXPECT_EQ(read.Word(), 15);
+  EXPECT_EQ(read.Dword(), 1004u);
+  EXPECT_EQ(_stricmp(read.Text().c_str(), "msctls_progress32"), 0);
+  EXPECT_EQ(read.Text(), "Progress1");
+  EXPECT_EQ(read.Word(), 0);
+
+  read.Align();
+  read.Dword();
+  EXPECT_EQ(read.Dword(), 0u);
+  EXPECT_EQ(read.Dword(), static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER | SS_CENTERIMAGE));
+  EXPECT_EQ(read.Word(), 6);
+  EXPECT_EQ(read.Word(), 3);
+  EXPECT_EQ(read.Word(), 240);
+  EXPECT_EQ(read.Word(), 15);
+  EXPECT_EQ(read.Dword(), 0xFFFFFFFFu);
+  std::string staticClass = read.Text();
+  EXPECT_TRUE(staticClass == "#130" || _stricmp(staticClass.c_str(), "static") == 0) << staticClass;
+  EXPECT_EQ(read.Text(), "Vantor 3 - 1.1.74.3 - Please wait ...");
 }
 
 }  // namespace
