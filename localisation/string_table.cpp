@@ -124,7 +124,7 @@ bool LabelsEqual(const char* a, const char* b) {
 }  // namespace
 
 StringTable::StringTable()
-    : language(8), fallbackLanguage(0), rowCount(0), columns(), currentColumn(nullptr) {}
+    : language(8), fallbackLanguage(0), rowCount(0), rowCapacity(0), columns(), currentColumn(nullptr) {}
 
 StringTable::~StringTable() { Clear(); }
 
@@ -136,6 +136,7 @@ void StringTable::Clear() {
     column = nullptr;
   }
   rowCount = 0;
+  rowCapacity = 0;
   currentColumn = nullptr;
 }
 
@@ -191,7 +192,7 @@ int32_t StringTable::LoadStream(MemoryFile* stream, int32_t newLanguage, bool me
         column = static_cast<char**>(std::calloc(rows ? rows : 1, sizeof(char*)));
         if (!column) failed = true;
       }
-      if (!failed) rowCount = rows;
+      if (!failed) rowCount = rowCapacity = rows;
     }
   }
 
@@ -262,21 +263,24 @@ int32_t StringTable::FindRow(const char* label) const {
 }
 
 bool StringTable::AppendRow() {
-  char** grown[kLanguageCount + 1];
-  size_t size = (static_cast<size_t>(rowCount) + 1) * sizeof(char*);
-  for (int32_t k = 0; k <= kLanguageCount; ++k) {
-    grown[k] = static_cast<char**>(std::malloc(size));
-    if (!grown[k]) {
-      for (int32_t j = 0; j < k; ++j) std::free(grown[j]);
-      return false;
+  if (rowCount == rowCapacity) {
+    int32_t capacity = rowCapacity < 16 ? 16 : rowCapacity * 2;
+    char** grown[kLanguageCount + 1];
+    for (int32_t k = 0; k <= kLanguageCount; ++k) {
+      grown[k] = static_cast<char**>(std::calloc(static_cast<size_t>(capacity), sizeof(char*)));
+      if (!grown[k]) {
+        for (int32_t j = 0; j < k; ++j) std::free(grown[j]);
+        return false;
+      }
+      if (rowCount) std::memcpy(grown[k], columns[k], static_cast<size_t>(rowCount) * sizeof(char*));
     }
-    if (rowCount) std::memcpy(grown[k], columns[k], size - sizeof(char*));
-    grown[k][rowCount] = nullptr;
+    for (int32_t k = 0; k <= kLanguageCount; ++k) {
+      std::free(columns[k]);
+      columns[k] = grown[k];
+    }
+    rowCapacity = capacity;
   }
-  for (int32_t k = 0; k <= kLanguageCount; ++k) {
-    std::free(columns[k]);
-    columns[k] = grown[k];
-  }
+  for (int32_t k = 0; k <= kLanguageCount; ++k) columns[k][rowCount] = nullptr;
   ++rowCount;
   SetLanguage(language);
   return true;

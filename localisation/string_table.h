@@ -40,6 +40,9 @@ class StringTable {
   int32_t language;
   int32_t fallbackLanguage;
   int32_t rowCount;
+  // Rows the arrays have room for: a merging load grows them by doubling,
+  // not one row at a time.
+  int32_t rowCapacity;
   char** columns[kLanguageCount + 1];
   char** currentColumn;
 };
