@@ -143,7 +143,7 @@ void SetValue(const ValueCase& value) {
   RegCloseKey(key);
 }
 
-TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirDesignedOutcome) {
+TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
   for (const ValueCase& value : BadPathValues("SavingPath")) {
     Install("C:\\Games\\Vantor 3");
     SetValue(value);

@@ -214,6 +214,16 @@ TEST_F(LauncherRun, WorkerThatCannotStartComposesTheSpawnError) {
   ExpectCleanedUp();
 }
 
+TEST_F(LauncherRun, WithoutTheDialogItStillWaitsForTheWorker) {
+  Scenario("total 1000\ncount 500\nsleep 1500\ndone\n");
+  LaunchResult result = Run("Vt3update_nodialog.exe");
+  EXPECT_EQ(result.box.text, "Operation completed");
+  EXPECT_GE(result.millisecondsToBox, 1500u);  // not before the worker reported
+  Scenario("total 1000\ncount 500\nsleep 500\nerror 9\n");
+  EXPECT_EQ(Run("Vt3update_nodialog.exe").box.text, "Addition of data failed: update aborts.");
+  ExpectCleanedUp();
+}
+
 TEST_F(LauncherRun, NineFamilyPassesTheAdministratorCheck) {
   ASSERT_TRUE([] {
     HKEY key;

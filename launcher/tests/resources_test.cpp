@@ -54,7 +54,7 @@ TEST_F(LauncherResources, CarriesItsPayloadsTableManifestAndVersion) {
   EXPECT_STREQ(text, "1.1.74.3");
 }
 
-TEST_F(LauncherResources, ProgressDialogIsTheSpecifiedTemplate) {
+TEST_F(LauncherResources, ProgressDialogBuildsFromItsTemplate) {
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&classes);
   HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(145), nullptr, reinterpret_cast<DLGPROC>(DefWindowProcA), 0);
@@ -116,7 +116,7 @@ class TemplateReader {
   const unsigned char* at;
 };
 
-TEST_F(LauncherResources, DialogTemplateBytesAreAsSpecified) {
+TEST_F(LauncherResources, DialogTemplateHoldsTheExactStylesAndLayout) {
   HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(145), MAKEINTRESOURCEA(5));
   ASSERT_NE(info, nullptr);
   TemplateReader read(static_cast<const unsigned char*>(LockResource(LoadResource(module, info))));

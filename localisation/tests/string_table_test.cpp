@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string ReadShippedTable() {
+[[maybe_unused]] std::string ReadShippedTable() {
   std::ifstream file(VT3_SHIPPED_TABLE, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
