@@ -21,9 +21,9 @@ HINSTANCE instanceHandle = nullptr;
 
 namespace {
 
-// Short enough for the bar to follow the block closely, long enough that
-// waiting costs next to no CPU.
-constexpr DWORD kPollInterval = 20;
+// Short enough for the bar to follow the block within 50 ms, long enough
+// that waiting costs next to no CPU.
+constexpr DWORD kPollInterval = 30;
 // After the outcome is known the worker may still be finishing; its
 // temporary file can be deleted only once it has ended.
 constexpr DWORD kWorkerExitWait = 30000;

@@ -41,6 +41,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProgressProbeHook(int code, WP
       if (view) {
         LONG index = view[0];
         if (index < kProgressProbeSlots) {
+          LARGE_INTEGER now;
+          QueryPerformanceCounter(&now);
+          reinterpret_cast<LONGLONG*>(reinterpret_cast<char*>(view) + kProgressProbeTimes)[index] = now.QuadPart;
           view[1 + index] = static_cast<LONG>(call->wParam);
           view[0] = index + 1;
         }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/box_probe.h"
 #include "tests/support/harness.h"
 #include "tools/bench/clock.h"
 #include "tests/support/process.h"
@@ -28,16 +29,6 @@ double CpuMilliseconds(HANDLE process) {
   if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
   auto ms = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000.0; };
   return ms(kernel) + ms(user);
-}
-
-HWND FindProgressBar(HANDLE process) {
-  for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window;
-       window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == GetProcessId(process) && GetDlgItem(window, 1004)) return GetDlgItem(window, 1004);
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -65,8 +56,8 @@ int main(int argc, char** argv) {
   CloseHandle(idle);
   std::printf("# baseline_peak_working_set_mb %.1f\n", idleMemory.PeakWorkingSetSize / 1048576.0);
   std::printf("# mode cpu_over_wall(wine's view) peak_working_set_mb bar_delay_ms_max bar_delay_ms_median update_ms stage_ms\n");
-  // Even runs leave the launcher alone (asking the bar for its position
-  // makes the launcher work); odd runs watch the bar.
+  // Even runs measure CPU and time undisturbed; odd runs also record the
+  // bar's positions.
   for (int run = 0; run < 2 * runs; ++run) {
     bool watchBar = run % 2 == 1;
     GameInstall game;
@@ -74,6 +65,20 @@ int main(int argc, char** argv) {
     InstallOldLobbyKey(game.directory);
     // About three seconds of data stage: 40 progress steps of 75 ms.
     WriteFileBytes(game.directory + "\\standin_fault.txt", "slow 75\n");
+    // The bar's positions are recorded inside the launcher by a hook, so
+    // that watching them never wakes it.
+    HANDLE probe = nullptr;
+    LONG* sent = nullptr;
+    HHOOK hook = nullptr;
+    if (watchBar) {
+      probe = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 8192, kProgressProbeMapping);
+      sent = static_cast<LONG*>(MapViewOfFile(probe, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+      sent[0] = 0;
+      HMODULE dll = LoadLibraryA(Sibling("box_probe.dll").c_str());
+      hook = SetWindowsHookExA(WH_CALLWNDPROC,
+                               reinterpret_cast<HOOKPROC>(GetProcAddress(dll, "ProgressProbeHook")), dll, 0);
+    }
+    std::vector<std::pair<int32_t, double>> seen;  // position implied by the block, and when
     double start = Now();
     HANDLE process = StartProcess("\"" + launcher + "\"");
     if (!process) return 1;
@@ -81,14 +86,10 @@ int main(int argc, char** argv) {
     volatile ControlBlock* block = nullptr;
     while (!block && WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
       block = static_cast<volatile ControlBlock*>(section.Open(kControlSectionName));
-    HWND bar = nullptr;
     double stageStart = 0, stageEnd = 0, cpuStart = 0, cpuEnd = 0;
     int32_t lastCount = -1;
-    double countChangedAt = 0;
-    int32_t pendingPosition = -1;
     std::vector<double> delays;
     while (block && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-      if (!bar && watchBar) bar = FindProgressBar(process);
       int32_t total = block->progressTotal, count = block->progressCount;
       double now = Now();
       if (!stageStart && total == kStageProgressTotal) {
@@ -98,17 +99,8 @@ int main(int argc, char** argv) {
       }
       if (stageStart && count != lastCount) {
         int32_t position = static_cast<int32_t>(static_cast<int64_t>(count) * 100 / total);
-        int32_t shown = bar ? static_cast<int32_t>(SendMessageA(bar, 0x0408 /* PBM_GETPOS */, 0, 0)) : -1;
-        if (position != shown && pendingPosition < 0) {
-          pendingPosition = position;
-          countChangedAt = now;
-        }
+        if (seen.empty() || seen.back().first != position) seen.emplace_back(position, now);
         lastCount = count;
-      }
-      if (pendingPosition >= 0 && bar &&
-          static_cast<int32_t>(SendMessageA(bar, 0x0408, 0, 0)) == pendingPosition) {
-        delays.push_back(now - countChangedAt);
-        pendingPosition = -1;
       }
       if (stageStart && !stageEnd && (block->errorCode || count >= kStageProgressTotal || block->doneFlag)) {
         stageEnd = now;
@@ -121,6 +113,22 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 60000 && !FindWindowA("#32770", "Vantor 3 v1.1.74.3"); ++i) Sleep(1);
     double boxAt = Now();
     BoxSeen box = ObserveBox(process, 60000);
+    if (watchBar) {
+      UnhookWindowsHookEx(hook);
+      LARGE_INTEGER frequency;
+      QueryPerformanceFrequency(&frequency);
+      const LONGLONG* times = reinterpret_cast<const LONGLONG*>(reinterpret_cast<const char*>(sent) + kProgressProbeTimes);
+      for (LONG i = 0; i < sent[0]; ++i) {
+        double sentAt = 1000.0 * static_cast<double>(times[i]) / static_cast<double>(frequency.QuadPart);
+        for (const auto& change : seen)
+          if (change.first == sent[1 + i]) {
+            delays.push_back(sentAt - change.second);
+            break;
+          }
+      }
+      UnmapViewOfFile(sent);
+      CloseHandle(probe);
+    }
     WaitForSingleObject(process, 60000);
     PROCESS_MEMORY_COUNTERS memory = {sizeof memory};
     GetProcessMemoryInfo(process, &memory, sizeof memory);
