@@ -28,16 +28,19 @@ void RegistryKey::Assign(const char* path, const char* name) {
 
 bool RegistryKey::Open() {
   Close();
-  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &keyHandle) == ERROR_SUCCESS ||
-         (keyHandle = nullptr, false);
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &keyHandle) == ERROR_SUCCESS) return true;
+  keyHandle = nullptr;
+  return false;
 }
 
 bool RegistryKey::Create() {
   Close();
   char emptyClass[] = "";
-  return RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                         nullptr, &keyHandle, nullptr) == ERROR_SUCCESS ||
-         (keyHandle = nullptr, false);
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                      &keyHandle, nullptr) == ERROR_SUCCESS)
+    return true;
+  keyHandle = nullptr;
+  return false;
 }
 
 bool RegistryKey::Close() {

@@ -5,6 +5,7 @@
 
 #include "platform/game_key.h"
 #include "tests/support/box_probe.h"
+#include "tests/support/process.h"
 
 std::string Sibling(const char* name) {
   char path[MAX_PATH];
@@ -176,16 +177,13 @@ LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs, const char* 
   LaunchResult result;
   std::string commandLine = "\"" + exe + "\"";
   if (arguments) commandLine += std::string(" ") + arguments;
-  STARTUPINFOA startup = {sizeof startup};
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return result;
+  HANDLE process = StartProcess(commandLine);
+  if (!process) return result;
   DWORD start = GetTickCount();
-  result.box = ObserveBox(info.hProcess, timeoutMs);
+  result.box = ObserveBox(process, timeoutMs);
   result.millisecondsToBox = GetTickCount() - start;
-  if (WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
-  GetExitCodeProcess(info.hProcess, &result.exitCode);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
+  GetExitCodeProcess(process, &result.exitCode);
+  CloseHandle(process);
   return result;
 }
