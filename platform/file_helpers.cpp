@@ -1,6 +1,5 @@
 #include "platform/file_helpers.h"
 
-#include <sys/stat.h>
 #include <windows.h>
 
 #include <cstdarg>
@@ -15,11 +14,17 @@ void MakeWritable(const char* path) {
 
 bool GetFileInfo(const char* path, uint32_t* size, int32_t* modificationTime) {
   if (!path || !*path) return false;
-  struct _stat64 status;
-  if (_stat64(path, &status) != 0) return false;
-  if (status.st_mode & _S_IFDIR) return false;
-  if (size) *size = static_cast<uint32_t>(status.st_size > 0xFFFFFFFFll ? 0xFFFFFFFFu : status.st_size);
-  if (modificationTime) *modificationTime = static_cast<int32_t>(status.st_mtime);
+  // Not the runtime's _stat64: Windows 98's and NT 4.0's msvcrt.dll lack it.
+  WIN32_FILE_ATTRIBUTE_DATA status;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &status)) return false;
+  if (status.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  if (size) *size = status.nFileSizeHigh ? 0xFFFFFFFFu : status.nFileSizeLow;
+  if (modificationTime) {
+    // 100-ns ticks since 1601 to seconds since 1970.
+    uint64_t ticks = (static_cast<uint64_t>(status.ftLastWriteTime.dwHighDateTime) << 32) |
+                     status.ftLastWriteTime.dwLowDateTime;
+    *modificationTime = static_cast<int32_t>(static_cast<int64_t>(ticks / 10000000u) - 11644473600ll);
+  }
   return true;
 }
 

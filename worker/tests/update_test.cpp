@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -85,7 +87,34 @@ class Update : public testing::Test {
   std::vector<std::string> tempBefore;
 };
 
+// Under VT3_WINE_VERSION the run must really see that Windows.
+void ExpectReportedWindows() {
+  const char* name = std::getenv("VT3_WINE_VERSION");
+  if (!name) return;
+  struct Reported {
+    const char* name;
+    DWORD platform, major, minor;
+  };
+  const Reported versions[] = {{"win98", VER_PLATFORM_WIN32_WINDOWS, 4, 10}, {"nt40", VER_PLATFORM_WIN32_NT, 4, 0},
+                               {"win2k", VER_PLATFORM_WIN32_NT, 5, 0},       {"winxp", VER_PLATFORM_WIN32_NT, 5, 1},
+                               {"win7", VER_PLATFORM_WIN32_NT, 6, 1}};
+  OSVERSIONINFOA info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(GetVersionExA(&info));
+  for (const Reported& version : versions) {
+    if (std::strcmp(version.name, name) != 0) continue;
+    EXPECT_EQ(info.dwPlatformId, version.platform) << name;
+    EXPECT_EQ(info.dwMajorVersion, version.major) << name;
+    EXPECT_EQ(info.dwMinorVersion, version.minor) << name;
+    return;
+  }
+  // Windows 10 tells programs without a compatibility manifest 6.2.
+  EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_NT)) << name;
+  EXPECT_GE(info.dwMajorVersion, 6u) << name;
+}
+
 TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
+  ExpectReportedWindows();
   std::string oldSettings;
   ASSERT_TRUE(ReadFileBytes(GameFile("data\\players\\joystick.ini"), &oldSettings));
   HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kProgressProbeMapping);
