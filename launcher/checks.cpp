@@ -4,6 +4,7 @@
 
 #include "launcher/run_rules.h"
 #include "platform/game_key.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -33,12 +34,6 @@ bool GroupsIncludeAdministrators(const TOKEN_GROUPS* groups) {
     member = EqualSid(administrators, groups->Groups[i].Sid) != 0;
   FreeSid(administrators);
   return member;
-}
-
-bool IsWindowsNT() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
 BOOL IsAdministrator() {

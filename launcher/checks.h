@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-bool IsWindowsNT();
+#include "platform/system_library.h"  // IsWindowsNT
+
 // Whether the list holds the Administrators group, whatever its attributes.
 bool GroupsIncludeAdministrators(const TOKEN_GROUPS* groups);
 // On the NT family: whether the thread's (or else the process's) token lists

@@ -49,10 +49,15 @@ void RegisterProgressClass() {
   if (init) init(&classes);
 }
 
+// Handles nothing, but refuses to close: Alt+F4 and the system menu would
+// otherwise take the player's only sign of the running update away. (With
+// DefWindowProcA as the procedure, WM_CLOSE destroys the dialog.)
+INT_PTR CALLBACK ProgressDialogProcedure(HWND, UINT message, WPARAM, LPARAM) { return message == WM_CLOSE; }
+
 HWND CreateProgressDialog() {
   RegisterProgressClass();
-  HWND dialog = CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(kProgressDialogId), nullptr,
-                                   reinterpret_cast<DLGPROC>(DefWindowProcA), 0);
+  HWND dialog =
+      CreateDialogParamA(instanceHandle, MAKEINTRESOURCEA(kProgressDialogId), nullptr, ProgressDialogProcedure, 0);
   if (!dialog) return nullptr;
   SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
   UpdateWindow(dialog);
@@ -149,15 +154,19 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
   volatile ControlBlock* block = nullptr;
   if (ok) {
     block = static_cast<volatile ControlBlock*>(control.Create(kControlSectionName, kControlBlockSize));
-    // A block that exists already belongs to an update in progress.
+    // A block that exists already belongs to an update in progress: the
+    // same case as its payload sections already being there.
     if (block && control.Existed()) {
       control.Close();
       block = nullptr;
+      fail(kStatusPayloadNotPublished, 1);
+    } else if (!block) {
+      fail(kStatusNoControlBlock, 0);
     }
-    if (!block) fail(kStatusNoControlBlock, 0);
   }
 
   HANDLE worker = nullptr;
+  HWND dialog = nullptr;
   if (block) {
     block->progressCount = 0;
     block->progressTotal = 1;
@@ -175,9 +184,8 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
       fail(kStatusWorkerNotStarted, errno);
     } else {
       worker = reinterpret_cast<HANDLE>(spawned);
-      HWND dialog = CreateProgressDialog();
+      dialog = CreateProgressDialog();
       bool vanished = FollowWorker(block, worker, dialog);
-      if (dialog) DestroyWindow(dialog);
       int32_t error = block->errorCode;
       if (error != 0) {
         fail(StatusForReportedError(error, block->progressCount), error);
@@ -195,10 +203,13 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     archive->Close();
     delete archive;
   }
+  // The dialog stays while the worker finishes, so that the player is never
+  // left without a window until the final message.
   if (worker) {
     WaitForWorkerEnd(worker);
     CloseHandle(worker);
   }
+  if (dialog) DestroyWindow(dialog);
   if (tempFile[0]) DeleteFileA(tempFile);
   return ok ? 1 : 0;
 }

@@ -2,18 +2,35 @@
 
 #include <cstring>
 
-void RestrictDllSearch() {
+namespace {
+
+template <typename Function>
+Function KernelFunction(const char* name) {
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (!kernel) return;
+  return kernel ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
+}
+
+}  // namespace
+
+void RestrictDllSearch() {
   // Looked up at run time: Windows 9x and early NT have neither.
   typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
-  typedef BOOL(WINAPI * SetDllDirectoryFunction)(LPCSTR);
-  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  auto setDefault = KernelFunction<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
   if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  auto setDirectory =
-      reinterpret_cast<SetDllDirectoryFunction>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
-  if (setDirectory) setDirectory("");  // takes the current directory out of the search
+  SetDllDirectoryIfPresent("");
+}
+
+bool SetDllDirectoryIfPresent(const char* directory) {
+  typedef BOOL(WINAPI * SetDllDirectoryFunction)(LPCSTR);
+  auto setDirectory = KernelFunction<SetDllDirectoryFunction>("SetDllDirectoryA");
+  return setDirectory && setDirectory(directory);
+}
+
+void GetDllDirectoryIfPresent(char* buffer, DWORD size) {
+  typedef DWORD(WINAPI * GetDllDirectoryFunction)(DWORD, LPSTR);
+  auto getDirectory = KernelFunction<GetDllDirectoryFunction>("GetDllDirectoryA");
+  DWORD length = getDirectory ? getDirectory(size, buffer) : 0;
+  if (length == 0 || length >= size) buffer[0] = 0;
 }
 
 HMODULE LoadSystemLibrary(const char* name) {
@@ -24,4 +41,10 @@ HMODULE LoadSystemLibrary(const char* name) {
   path[length] = '\\';
   std::memcpy(path + length + 1, name, nameLength + 1);
   return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+bool IsWindowsNT() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }

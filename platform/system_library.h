@@ -7,5 +7,14 @@
 
 // Narrows the DLL search path where the system offers it.
 void RestrictDllSearch();
+// SetDllDirectoryA where the system has it (XP SP1 and later); false where
+// it has not. Null restores the default search order, "" removes the
+// current directory from it. Child processes inherit this setting.
+bool SetDllDirectoryIfPresent(const char* directory);
+// GetDllDirectoryA where the system has it; an empty buffer otherwise.
+void GetDllDirectoryIfPresent(char* buffer, DWORD size);
 // Loads a DLL by name from the system directory; null when it is not there.
 HMODULE LoadSystemLibrary(const char* name);
+// True on the NT family; the 9x family has only stubs of the security API
+// and of MoveFileExA.
+bool IsWindowsNT();

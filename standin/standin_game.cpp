@@ -13,6 +13,11 @@
 //   crash AT_COUNT       end abruptly at AT_COUNT without a result
 //   slow MS              pause MS milliseconds between progress steps
 //   record PATH          append the command line it was given to PATH
+//   where PATH           append its own path and its current directory to PATH
+//   load NAME            load the DLL NAME by bare name, as the game loads
+//                        the DLLs it imports
+//   ignore               end at once and leave the block alone, as a game
+//                        build without the data stage would
 #include <windows.h>
 #include <zlib.h>
 
@@ -32,6 +37,7 @@
 namespace {
 
 struct Faults {
+  bool ignore = false;
   int32_t failCode = 0;
   int32_t failAt = -1;
   int32_t crashAt = -1;
@@ -55,6 +61,19 @@ Faults ReadFaults(const char* commandLine) {
       faults.crashAt = a;
     } else if (!std::strcmp(word, "slow") && std::sscanf(line, "%*s %ld", &a) == 1) {
       faults.pause = static_cast<DWORD>(a);
+    } else if (!std::strcmp(word, "ignore")) {
+      faults.ignore = true;
+    } else if (!std::strcmp(word, "load") && std::sscanf(line, "%*s %259[^\r\n]", rest) == 1) {
+      LoadLibraryA(rest);
+    } else if (!std::strcmp(word, "where") && std::sscanf(line, "%*s %259[^\r\n]", rest) == 1) {
+      char module[MAX_PATH] = {}, directory[MAX_PATH] = {};
+      GetModuleFileNameA(nullptr, module, MAX_PATH);
+      GetCurrentDirectoryA(MAX_PATH, directory);
+      FILE* out = std::fopen(rest, "a");
+      if (out) {
+        std::fprintf(out, "%s\n%s\n", module, directory);
+        std::fclose(out);
+      }
     } else if (!std::strcmp(word, "record") && std::sscanf(line, "%*s %259[^\r\n]", rest) == 1) {
       FILE* out = std::fopen(rest, "a");
       if (out) {
@@ -200,7 +219,7 @@ void RunDataStage(volatile ControlBlock* block, const Faults& faults) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   Faults faults = ReadFaults(GetCommandLineA());
-  if (!std::strstr(commandLine, "-nosetup")) return 0;
+  if (!std::strstr(commandLine, "-nosetup") || faults.ignore) return 0;
   SharedSection section;
   volatile ControlBlock* block = static_cast<volatile ControlBlock*>(section.Open(kControlSectionName));
   if (!block || block->tag != kControlTag) return 0;

@@ -4,6 +4,7 @@
 // Fails when a file is missing or empty, when the game executable is no PE
 // file or carries no FileVersion (the worker could never find it newer than
 // the installed game), or when the payloads would not fit a 32-bit size.
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -21,24 +22,104 @@ bool Read(const char* path, std::vector<unsigned char>* bytes) {
   return true;
 }
 
-// The value after the UTF-16 key "FileVersion" of a VS_VERSIONINFO string
-// table, or "" when there is none.
-std::string FileVersion(const std::vector<unsigned char>& image) {
-  const char key[] = "FileVersion";
-  const size_t keyBytes = sizeof key * 2;  // with its terminator
-  for (size_t at = 0; at + keyBytes + 4 < image.size(); at += 2) {
-    bool match = true;
-    for (size_t k = 0; k < sizeof key && match; ++k)
-      match = image[at + 2 * k] == static_cast<unsigned char>(key[k]) && image[at + 2 * k + 1] == 0;
-    if (!match) continue;
-    size_t value = at + keyBytes;
-    while (value % 4) ++value;  // values start on a 32-bit boundary
-    std::string text;
-    for (; value + 1 < image.size() && (image[value] || image[value + 1]) && text.size() < 256; value += 2)
-      text += image[value + 1] ? '?' : static_cast<char>(image[value]);
-    if (!text.empty()) return text;
+uint32_t Get16(const std::vector<unsigned char>& b, size_t at) { return at + 2 <= b.size() ? b[at] | b[at + 1] << 8 : 0; }
+uint32_t Get32(const std::vector<unsigned char>& b, size_t at) {
+  return at + 4 <= b.size() ? Get16(b, at) | Get16(b, at + 2) << 16 : 0;
+}
+
+// The bytes of the first RT_VERSION resource of a PE image, or none.
+std::vector<unsigned char> VersionResource(const std::vector<unsigned char>& image) {
+  size_t pe = Get32(image, 60);
+  if (pe + 24 > image.size() || Get32(image, pe) != 0x4550) return {};
+  size_t sections = Get16(image, pe + 6), optional = pe + 24, optionalSize = Get16(image, pe + 20);
+  uint32_t magic = Get16(image, optional);
+  size_t directory = optional + (magic == 0x20b ? 128 : 112);  // the resource entry of the data directories
+  if (magic != 0x10b && magic != 0x20b) return {};
+  uint32_t resourceRva = Get32(image, directory);
+  size_t table = optional + optionalSize;
+  auto fileOffset = [&](uint32_t rva) -> size_t {
+    for (size_t i = 0; i < sections; ++i) {
+      size_t section = table + 40 * i;
+      uint32_t address = Get32(image, section + 12), size = Get32(image, section + 16);
+      if (rva >= address && rva - address < size) return Get32(image, section + 20) + (rva - address);
+    }
+    return 0;
+  };
+  size_t root = fileOffset(resourceRva);
+  if (!resourceRva || !root) return {};
+  // Type 16, then the first name and the first language under it.
+  size_t node = root;
+  for (int level = 0; level < 3; ++level) {
+    size_t entries = Get16(image, node + 12) + Get16(image, node + 14);
+    size_t chosen = 0;
+    for (size_t i = 0; i < entries && !chosen; ++i) {
+      size_t entry = node + 16 + 8 * i;
+      if (level > 0 || Get32(image, entry) == 16) chosen = entry;
+    }
+    if (!chosen) return {};
+    uint32_t offset = Get32(image, chosen + 4);
+    if ((level < 2) != ((offset & 0x80000000u) != 0)) return {};
+    node = root + (offset & 0x7FFFFFFFu);
   }
-  return "";
+  size_t data = fileOffset(Get32(image, node)), size = Get32(image, node + 4);
+  if (!data || data > image.size() || size > image.size() - data) return {};
+  return std::vector<unsigned char>(image.begin() + data, image.begin() + data + size);
+}
+
+// One block of a version resource: key, value and children, within [at, end).
+struct Block {
+  std::string key;
+  size_t value, valueBytes, children, end;
+};
+
+bool ReadBlock(const std::vector<unsigned char>& v, size_t at, size_t limit, Block* block) {
+  size_t length = Get16(v, at), valueLength = Get16(v, at + 2), type = Get16(v, at + 4);
+  if (length < 6 || at + length > limit) return false;
+  block->end = at + length;
+  size_t p = at + 6;
+  block->key.clear();
+  for (; p + 2 <= block->end && Get16(v, p); p += 2) block->key += static_cast<char>(Get16(v, p));
+  p = (p + 2 + 3) & ~static_cast<size_t>(3);
+  block->value = p;
+  block->valueBytes = type == 1 ? valueLength * 2 : valueLength;
+  if (block->value + block->valueBytes > block->end) block->valueBytes = block->end > p ? block->end - p : 0;
+  block->children = (block->value + block->valueBytes + 3) & ~static_cast<size_t>(3);
+  return true;
+}
+
+bool SameKey(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+// The child of `parent` with the key, or false.
+bool Child(const std::vector<unsigned char>& v, const Block& parent, const std::string& key, Block* child) {
+  for (size_t at = parent.children; at + 6 <= parent.end; at = (child->end + 3) & ~static_cast<size_t>(3)) {
+    if (!ReadBlock(v, at, parent.end, child)) return false;
+    if (SameKey(child->key, key)) return true;
+  }
+  return false;
+}
+
+// FileVersion as the worker reads it: from the string table of the first
+// translation entry, or "" when there is none.
+std::string FileVersion(const std::vector<unsigned char>& image) {
+  std::vector<unsigned char> v = VersionResource(image);
+  Block root, files, translations, translation, table, value;
+  if (!ReadBlock(v, 0, v.size(), &root) || !Child(v, root, "VarFileInfo", &files) ||
+      !Child(v, files, "Translation", &translation) || translation.valueBytes < 4)
+    return "";
+  char name[16];
+  std::snprintf(name, sizeof name, "%04x%04x", Get16(v, translation.value), Get16(v, translation.value + 2));
+  if (!Child(v, root, "StringFileInfo", &translations) || !Child(v, translations, name, &table) ||
+      !Child(v, table, "FileVersion", &value))
+    return "";
+  std::string text;
+  for (size_t p = value.value; p + 2 <= value.value + value.valueBytes && Get16(v, p) && text.size() < 256; p += 2)
+    text += Get16(v, p) < 0x80 ? static_cast<char>(Get16(v, p)) : '?';
+  return text;
 }
 
 }  // namespace

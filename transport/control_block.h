@@ -59,9 +59,10 @@ enum DataStageError : int32_t {
 // The worker's own codes.
 enum WorkerError : uint32_t {
   kWorkerOk = 0,
-  // The data stage crashed without storing a result: the launcher shows its
-  // general failure text, and the old executable stays for another try.
-  kWorkerDataStageCrashed = 6,
+  // The data stage could not be started, crashed, or ended without taking
+  // over the block: the launcher shows its general failure text, and the
+  // old executable stays for another try.
+  kWorkerDataStageFailed = 6,
   kWorkerBadRegistry = 7,
   kWorkerCannotWriteExecutable = 8,
   kWorkerNoDirectory = 10,

@@ -4,9 +4,13 @@
 #pragma once
 #include <cstdint>
 
-// A day: far longer than the launcher takes to reach the data stage.
-constexpr int32_t kKeyPeriod = 86400;
-constexpr uint32_t kKeyMultiplier = 0x9E3779B1u;
+// The key constants are the data stage's: the new game executable is built
+// elsewhere with its own, and the build passes them in (VT3_KEY_PERIOD,
+// VT3_KEY_MULTIPLIER). The stand-in's period is a day, far longer than the
+// launcher takes to reach the data stage.
+constexpr int32_t kKeyPeriod = VT3_KEY_PERIOD;
+constexpr uint32_t kKeyMultiplier = VT3_KEY_MULTIPLIER;
+static_assert(kKeyPeriod > 0, "the key period is a positive number of seconds");
 
 // Periods are counted with floor division, so that a clock before 1970 or
 // after the 32-bit wrap in 2038 still gives a remainder in 0 .. period - 1

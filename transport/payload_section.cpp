@@ -40,7 +40,14 @@ SharedSection* PublishPayloadSection(uint32_t resourceId, int32_t sectionIndex) 
     std::free(inflated);
     return nullptr;
   }
-  section->Lock(INFINITE);
+  // The section is new, but its mutex may be held by a process of an update
+  // that went wrong: never wait for it for ever. An abandoned one was
+  // handed back by the first attempt and is free for the second.
+  if (!section->Lock(kPublishLockTimeout) && !section->Lock(0)) {
+    delete section;
+    std::free(inflated);
+    return nullptr;
+  }
   std::memcpy(view, &payloadLength, kPayloadHeaderSize);
   ScrambleCopy(view + kPayloadHeaderSize, payload, payloadLength);
   section->Unlock();

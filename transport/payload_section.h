@@ -6,6 +6,8 @@
 #include "transport/shared_section.h"
 
 constexpr uint32_t kPayloadHeaderSize = 4;
+// How long publishing waits for a section's mutex, in milliseconds.
+constexpr uint32_t kPublishLockTimeout = 5000;
 
 // A new, filled section owned by the caller (delete it), or null.
 SharedSection* PublishPayloadSection(uint32_t resourceId, int32_t sectionIndex);

@@ -63,10 +63,17 @@ bool GetFileVersionString(const char* path, char* version) {
       std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\FileVersion", translation[0], translation[1]);
       char* text = nullptr;
       UINT textLength = 0;
-      if (api.query(block, query, reinterpret_cast<void**>(&text), &textLength) && text) {
-        size_t length = strnlen(text, kVersionStringSize);
+      // The value ends at its length or at its terminator, whichever comes
+      // first, and never outside the block: a malformed resource may have
+      // no terminator at all.
+      const char* end = static_cast<const char*>(block) + size;
+      if (api.query(block, query, reinterpret_cast<void**>(&text), &textLength) && text && text >= block &&
+          text < end) {
+        size_t room = static_cast<size_t>(end - text);
+        size_t length = strnlen(text, textLength < room ? textLength : room);
         if (length < kVersionStringSize) {
-          std::memcpy(version, text, length + 1);
+          std::memcpy(version, text, length);
+          version[length] = 0;
           found = true;
         }
       }

@@ -1,6 +1,5 @@
 #include "worker/installation.h"
 
-#include <process.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -8,8 +7,9 @@
 
 #include "platform/file_helpers.h"
 #include "platform/game_settings.h"
-#include "transport/control_block.h"
 #include "transport/payload_resource.h"
+#include "worker/data_stage.h"
+#include "worker/file_moves.h"
 #include "worker/file_version.h"
 #include "worker/lobby.h"
 #include "worker/readme.h"
@@ -25,6 +25,8 @@ struct GamePaths {
   char commandLine[MAX_PATH];
   char joystick[MAX_PATH];
   char joystickBackup[MAX_PATH];
+  char joystickNew[MAX_PATH];
+  char joystickOld[MAX_PATH];
 };
 
 // Every name built on the game directory must fit, or the directory counts
@@ -37,26 +39,82 @@ bool ReadGamePaths(GamePaths* paths) {
   return FormatPath(paths->executable, MAX_PATH, "%s\\vt3.exe", directory) &&
          FormatPath(paths->commandLine, MAX_PATH, "%s -nosetup", directory) &&
          FormatPath(paths->joystick, MAX_PATH, "%s\\data\\players\\joystick.ini", directory) &&
-         FormatPath(paths->joystickBackup, MAX_PATH, "%s\\data\\players\\joystick.bak", directory);
+         FormatPath(paths->joystickBackup, MAX_PATH, "%s\\data\\players\\joystick.bak", directory) &&
+         FormatPath(paths->joystickNew, MAX_PATH, "%s\\data\\players\\joystick.new", directory) &&
+         FormatPath(paths->joystickOld, MAX_PATH, "%s\\data\\players\\joystick.old", directory);
+}
+
+bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Whether the data stage took over the block and brought the data up to
+// date. A data stage always marks the block before its work; a program that
+// ended without doing so (an ordinary game build, a start that failed
+// inside the game) updated nothing.
+bool DataStageSucceeded(const volatile ControlBlock* block) {
+  return block->stageTag == kStageTag && block->errorCode == kStageOk;
 }
 
 // When the old executable is gone and the new one would not move into its
 // place: copy it instead, and if even that fails, keep it and tell the
 // player where it is, so that the game is never lost.
-void RescueNewExecutable(const char* temporary, const char* installed, bool* kept) {
-  if (CopyFileA(temporary, installed, TRUE)) return;
-  *kept = true;
+bool RescueNewExecutable(const char* temporary, const char* installed) {
+  if (CopyNoReplace(temporary, installed)) return true;
   char message[1024];
   std::snprintf(message, sizeof message,
                 "The new Vantor 3 program could not be put in place.\n\nIt has been kept as:\n%s\n\n"
                 "Copy it to %s to play.",
                 temporary, installed);
   MessageBoxA(nullptr, message, "Vantor 3 v1.1.74.3", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  return false;
+}
+
+// Puts the new executable in place of the old one: in one rename where the
+// system can replace a file, so that there is never a moment without a
+// vt3.exe; else (9x) delete, then move, with the rescue above.
+bool ReplaceExecutable(const char* temporary, const char* installed, bool* keepTemporary) {
+  if (!SetFileAttributesA(installed, FILE_ATTRIBUTE_NORMAL)) return false;
+  if (CanMoveReplacing()) return MoveReplacing(temporary, installed);
+  if (!DeleteFileA(installed)) return false;
+  if (MoveNoReplace(temporary, installed)) return true;
+  if (RescueNewExecutable(temporary, installed)) return true;
+  *keepTemporary = true;
+  return false;
+}
+
+// Moves joystick.ini to joystick.bak and writes the defaults. The new file
+// is written first and an older backup kept aside until the end, so that
+// whichever step fails, both files are put back as they were. Without a
+// joystick.ini there is nothing to back up, and an older backup stays.
+bool ReplaceJoystickSettings(const GamePaths& paths) {
+  DeleteFileA(paths.joystickNew);
+  if (!WriteResourceToFile(kJoystickResource, paths.joystickNew)) {
+    DeleteFileA(paths.joystickNew);
+    return false;
+  }
+  bool hadSettings = Exists(paths.joystick);
+  bool backupAside = false;
+  if (hadSettings && Exists(paths.joystickBackup)) {
+    DeleteFileA(paths.joystickOld);
+    if (!MoveNoReplace(paths.joystickBackup, paths.joystickOld)) {
+      DeleteFileA(paths.joystickNew);
+      return false;
+    }
+    backupAside = true;
+  }
+  bool settingsMoved = !hadSettings || MoveNoReplace(paths.joystick, paths.joystickBackup);
+  if (settingsMoved && MoveNoReplace(paths.joystickNew, paths.joystick)) {
+    if (backupAside) DeleteFileA(paths.joystickOld);
+    return true;
+  }
+  if (settingsMoved && hadSettings) MoveNoReplace(paths.joystickBackup, paths.joystick);
+  if (backupAside) MoveNoReplace(paths.joystickOld, paths.joystickBackup);
+  DeleteFileA(paths.joystickNew);
+  return false;
 }
 
 }  // namespace
 
-bool RunInstallation() {
+bool RunInstallation(const volatile ControlBlock* block) {
   GamePaths paths;
   if (!ReadGamePaths(&paths)) {
     workerError = kWorkerBadRegistry;
@@ -67,51 +125,35 @@ bool RunInstallation() {
     return false;
   }
 
-  char tempDirectory[MAX_PATH] = {};
+  // The new executable is written beside the old one: the data stage then
+  // starts from the game's folder and finds the game's DLLs there, nothing
+  // from the temporary folder is loaded into it, and the final replacement
+  // is a rename within one folder.
   char temporary[MAX_PATH] = "c:\\temp\\vt3.exe";
-  DWORD tempLength = GetTempPathA(MAX_PATH, tempDirectory);
-  if (tempLength == 0 || tempLength >= MAX_PATH || !GetTempFileNameA(tempDirectory, "tmp_", 0, temporary))
-    temporary[0] = 0;
+  if (!GetTempFileNameA(paths.directory, "tmp_", 0, temporary)) temporary[0] = 0;
 
   bool allWell = true;
   if (!temporary[0] || !WriteRawResourceToFile(kNewGameResource, temporary)) {
+    // A partial file has no version to check: code 8 stays the one reported.
     workerError = kWorkerCannotWriteExecutable;
     allWell = false;
-  }
-  if (!IsNewerFileVersion(temporary, paths.executable)) {
+  } else if (!IsNewerFileVersion(temporary, paths.executable)) {
     workerError = kWorkerNotNewer;
     allWell = false;
   }
   if (allWell) {
-    // The data stage: the new game itself, which brings the data up to date.
-    // The command line is left unquoted, as the game expects it.
-    intptr_t status = _spawnl(_P_WAIT, temporary, paths.commandLine, nullptr);
-    if (status == -1) {
-      workerError = kWorkerCannotReplace;
-      allWell = false;
-    } else if ((static_cast<uint32_t>(status) & 0xF0000000u) == 0xC0000000u) {
-      // Ended by an exception, not by its own hand.
-      workerError = kWorkerDataStageCrashed;
+    DataStageEnd end = RunDataStage(temporary, paths.commandLine);
+    // An error the data stage stored stays the result: the old executable
+    // stays, so that the next run repeats the whole update.
+    if (end != DataStageEnd::kEnded || !DataStageSucceeded(block)) {
+      workerError = kWorkerDataStageFailed;
       allWell = false;
     }
   }
   bool keepTemporary = false;
-  if (allWell) {
-    if (!SetFileAttributesA(paths.executable, FILE_ATTRIBUTE_NORMAL)) {
-      workerError = kWorkerCannotReplace;
-      allWell = false;
-    } else {
-      bool deleted = DeleteFileA(paths.executable) != 0;
-      if (!deleted) {
-        workerError = kWorkerCannotReplace;
-        allWell = false;
-      }
-      if (!MoveFileA(temporary, paths.executable)) {
-        workerError = kWorkerCannotReplace;
-        allWell = false;
-        if (deleted) RescueNewExecutable(temporary, paths.executable, &keepTemporary);
-      }
-    }
+  if (allWell && !ReplaceExecutable(temporary, paths.executable, &keepTemporary)) {
+    workerError = kWorkerCannotReplace;
+    allWell = false;
   }
   if (temporary[0] && !keepTemporary) DeleteFileA(temporary);
   if (!allWell) return false;
@@ -120,13 +162,7 @@ bool RunInstallation() {
   CreateShortcuts(true, true);
   RegisterLobbyApplication();
 
-  DeleteFileA(paths.joystickBackup);
-  // A player without settings gets the defaults and no backup.
-  if (GetFileAttributesA(paths.joystick) != INVALID_FILE_ATTRIBUTES && !MoveFileA(paths.joystick, paths.joystickBackup)) {
-    workerError = kWorkerJoystick;
-    return false;
-  }
-  if (!WriteResourceToFile(kJoystickResource, paths.joystick)) {
+  if (!ReplaceJoystickSettings(paths)) {
     workerError = kWorkerJoystick;
     return false;
   }

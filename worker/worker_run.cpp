@@ -31,7 +31,7 @@ bool RunWorker() {
   if (!block) return false;
   if (LockWithRetries(section)) section.Unlock();
 
-  bool installed = RunInstallation();
+  bool installed = RunInstallation(block);
 
   if (LockWithRetries(section)) {
     // A code the data stage left is never overwritten.

@@ -11,6 +11,7 @@
 #include "tests/support/box_probe.h"
 #include "tests/support/harness.h"
 #include "tests/support/process.h"
+#include "transport/shared_section.h"
 
 namespace {
 
@@ -221,6 +222,76 @@ TEST_F(LauncherRun, WithoutTheDialogItStillWaitsForTheWorker) {
   EXPECT_GE(result.millisecondsToBox, 1500u);  // not before the worker reported
   Scenario("total 1000\ncount 500\nsleep 500\nerror 9\n");
   EXPECT_EQ(Run("Vt3update_nodialog.exe").box.text, "Addition of data failed: update aborts.");
+  ExpectCleanedUp();
+}
+
+// The launcher's progress dialog: the window of its process with the bar.
+HWND FindProgressDialog(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    HWND found;
+    static BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
+      Search* search = reinterpret_cast<Search*>(parameter);
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == search->processId && GetDlgItem(window, 1004)) {
+        search->found = window;
+        return FALSE;
+      }
+      return TRUE;
+    }
+  } search = {processId, nullptr};
+  EnumWindows(Search::Visit, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(LauncherRun, ProgressDialogCannotBeClosedAndStaysUntilTheOutcome) {
+  // The worker reports and then takes a while to end, as the real one does
+  // after a data stage error.
+  Scenario("total 1000\ncount 300\nsleep 1500\ncount 1000\ndone\nsleep 2500\n");
+  HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_test.exe") + "\"");
+  ASSERT_NE(launcher, nullptr);
+  DWORD processId = GetProcessId(launcher);
+  HWND dialog = nullptr;
+  for (int i = 0; i < 1000 && !dialog; ++i) {
+    dialog = FindProgressDialog(processId);
+    if (!dialog) Sleep(10);
+  }
+  ASSERT_NE(dialog, nullptr);
+  // Alt+F4 and the system menu's Close.
+  PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+  Sleep(300);
+  EXPECT_TRUE(IsWindow(dialog)) << "closed while the update runs";
+  // Well after "done", while the worker finishes: still there.
+  Sleep(2200);
+  EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "no window between the bar and the message";
+  BoxSeen box = ObserveBox(launcher, 30000);
+  EXPECT_EQ(box.text, "Operation completed");
+  WaitForSingleObject(launcher, 10000);
+  CloseHandle(launcher);
+  ExpectCleanedUp();
+}
+
+TEST_F(LauncherRun, LeftoversOfAnotherUpdateAreTheSecondLauncherCase) {
+  Scenario(kSuccess);
+  {
+    // A block that is already there, without payload sections.
+    SharedSection block;
+    ASSERT_NE(block.Create("VuzFshare", 88), nullptr);
+    LaunchResult result = Run();
+    EXPECT_EQ(result.box.text, "Extraction failed on file 1: update aborts.");
+    EXPECT_EQ(result.exitCode, 0u);
+  }
+  // A mutex of a payload section held by a process that hangs: the launcher
+  // stops waiting for it.
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, "VuzFshare1Mutex");
+  ASSERT_NE(mutex, nullptr);
+  LaunchResult result = Run();
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+  EXPECT_EQ(result.box.text, "Extraction failed on file 2: update aborts.");
+  EXPECT_LT(result.millisecondsToBox, 20000u);
   ExpectCleanedUp();
 }
 

@@ -17,10 +17,12 @@ TEST(PayloadKey, SameWithinOnePeriodAndRebuiltByTheDataStage) {
     uint32_t key = PayloadKeyFromTime(start);
     // Another launcher in the same period shares the key.
     int64_t periodStart = static_cast<int64_t>(start) - remainder;
-    if (periodStart >= INT32_MIN)
+    if (periodStart >= INT32_MIN) {
       EXPECT_EQ(PayloadKeyFromTime(static_cast<int32_t>(periodStart)), key) << start;
-    if (periodStart + kKeyPeriod - 1 <= INT32_MAX)
+    }
+    if (periodStart + kKeyPeriod - 1 <= INT32_MAX) {
       EXPECT_EQ(PayloadKeyFromTime(static_cast<int32_t>(periodStart + kKeyPeriod - 1)), key) << start;
+    }
     // The data stage, starting up to a period later, rebuilds it.
     for (int64_t delay : {0, 1, 600, kKeyPeriod - 1}) {
       int64_t now = static_cast<int64_t>(start) + delay;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -16,9 +17,12 @@
 #include "tests/support/box_probe.h"
 #include "tests/support/harness.h"
 #include "tests/support/process.h"
+#include "platform/system_library.h"
 #include "transport/shared_section.h"
+#include "worker/data_stage.h"
 #include "worker/file_version.h"
 #include "worker/lobby.h"
+#include "worker/tests/joystick_table.h"
 #include "worker/tests/worker_test_util.h"
 
 namespace {
@@ -82,7 +86,22 @@ class Update : public testing::Test {
   void Fault(const std::string& text) { ASSERT_TRUE(WriteFileBytes(game.directory + "\\standin_fault.txt", text)); }
   LaunchResult Run() { return RunAndObserve(Sibling("Vt3update.exe"), 90000); }
   std::string GameFile(const char* name) { return game.directory + "\\" + name; }
-  void ExpectNoTemporaryLeft() { EXPECT_EQ(TempFilesMatching("tmp*.tmp"), tempBefore); }
+  // Neither the temporary folder nor the game folder keeps a temporary file.
+  void ExpectNoTemporaryLeft() {
+    EXPECT_EQ(TempFilesMatching("tmp*.tmp"), tempBefore);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((game.directory + "\\tmp*.tmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left in the game folder: " << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  }
+  // Nothing of the finishing steps: no ReadMe, no shortcut, the old lobby key.
+  void ExpectNothingFinished() {
+    EXPECT_FALSE(FileExists(GameFile("ReadMe_v1_1_En.txt")));
+    EXPECT_FALSE(FileExists(Folder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"));
+    std::string value;
+    EXPECT_TRUE(GetMachineString(kOldLobbyKey, "GUID", &value));
+    EXPECT_FALSE(GetMachineString(kNewLobbyKey, "GUID", &value));
+  }
   GameInstall game;
   std::vector<std::string> tempBefore;
 };
@@ -176,7 +195,7 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   ASSERT_TRUE(ReadFileBytes(Source("resources/joystick.ini"), &defaults));
   EXPECT_EQ(backup, oldSettings);
   EXPECT_EQ(settings, defaults);
-  EXPECT_EQ(settings.size(), 550u);
+  EXPECT_EQ(settings, DefaultJoystickSettings());
   ExpectNoTemporaryLeft();
 
   ASSERT_NE(positions, nullptr);
@@ -229,6 +248,10 @@ TEST_F(Update, ReadOnlyExecutableIsReplacedAndAHeldOneIsKept) {
   EXPECT_EQ(result.box.text, "Can not upgrade VT3 executable: upgrade aborts.");
   EXPECT_EQ(Version(GameFile("vt3.exe")), "1.0.0.0");  // the game still has a working executable
   ExpectNoTemporaryLeft();
+  ExpectNothingFinished();
+  // Once the game is closed, the update goes through.
+  EXPECT_EQ(Run().box.text, "Operation completed");
+  EXPECT_EQ(Version(GameFile("vt3.exe")), "1.1.74.3");
 }
 
 TEST_F(Update, RegistryAndDirectoryFailuresHaveTheirMessages) {
@@ -245,22 +268,141 @@ TEST_F(Update, RegistryAndDirectoryFailuresHaveTheirMessages) {
   ExpectNoTemporaryLeft();
 }
 
-TEST_F(Update, DataStageFailuresAreShownAndTheGameStaysPlayable) {
-  Fault("fail 5 300\n");
+TEST_F(Update, DataStageFailuresKeepTheOldGameAndTheNextRunCompletes) {
+  std::string dataBefore;
+  ASSERT_TRUE(ReadFileBytes(GameFile("datafiles\\vt3.dat"), &dataBefore));
+  Fault("fail 4 500\n");
   LaunchResult result = Run();
-  EXPECT_EQ(result.box.text, "Corrupted data detected: update aborts.");
+  EXPECT_EQ(result.box.text, "There is not enough space on your hard disk.");
   EXPECT_EQ(result.exitCode, 0u);
-  // The worker carries on: the new executable is in place.
-  EXPECT_EQ(Version(GameFile("vt3.exe")), "1.1.74.3");
-  ExpectNoTemporaryLeft();
-
-  Install("C:\\Games\\Vantor 3");
-  Fault("crash 100\n");
-  result = Run();
-  EXPECT_EQ(result.box.text, "Update process failed: update aborts.");
-  // A crashed data stage is no success: the old game stays, ready for another try.
+  // The old executable stays with the data it matches, and nothing else is
+  // installed, so that the next run repeats the whole update.
   EXPECT_EQ(Version(GameFile("vt3.exe")), "1.0.0.0");
+  ExpectNothingFinished();
   ExpectNoTemporaryLeft();
+  DeleteFileA(GameFile("standin_fault.txt").c_str());
+  result = Run();
+  EXPECT_EQ(result.box.text, "Operation completed");
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(Version(GameFile("vt3.exe")), "1.1.74.3");
+
+  // A crash and a game that never takes over the block are failures too.
+  for (const char* fault : {"crash 100\n", "ignore\n"}) {
+    Install("C:\\Games\\Vantor 3");
+    Fault(fault);
+    result = Run();
+    EXPECT_EQ(result.box.text, "Update process failed: update aborts.") << fault;
+    EXPECT_EQ(result.exitCode, 0u) << fault;
+    EXPECT_EQ(Version(GameFile("vt3.exe")), "1.0.0.0") << fault;
+    ExpectNothingFinished();
+    ExpectNoTemporaryLeft();
+  }
+  std::string dataAfter;
+  ASSERT_TRUE(ReadFileBytes(GameFile("datafiles\\vt3.dat"), &dataAfter));
+  EXPECT_TRUE(dataAfter == dataBefore) << "the game that ignored the block changed vt3.dat";
+}
+
+TEST_F(Update, DataStageRunsFromTheGameFolderAndLoadsTheGamesDlls) {
+  // A DLL of the game's own, and one of the same name planted in the
+  // temporary folder: the data stage must load the game's.
+  std::string gameDll = GameFile("vt3lib.dll"), plantedDll = TempDirectory() + "vt3lib.dll";
+  ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), gameDll.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), plantedDll.c_str(), FALSE));
+  DeleteFileA("C:\\planted.txt");
+  std::string where = "C:\\where.txt";
+  DeleteFileA(where.c_str());
+  Fault("where " + where + "\nload vt3lib.dll\n");
+  EXPECT_EQ(Run().box.text, "Operation completed");
+  DeleteFileA(plantedDll.c_str());
+  std::string lines, loaded;
+  ASSERT_TRUE(ReadFileBytes(where, &lines));
+  lines.erase(std::remove(lines.begin(), lines.end(), '\r'), lines.end());
+  std::string module = lines.substr(0, lines.find('\n'));
+  std::string directory = lines.substr(lines.find('\n') + 1);
+  directory = directory.substr(0, directory.find('\n'));
+  EXPECT_EQ(_stricmp(module.substr(0, module.find_last_of('\\')).c_str(), game.directory.c_str()), 0) << module;
+  EXPECT_EQ(module.substr(module.size() - 4), ".tmp");
+  EXPECT_EQ(_stricmp(directory.c_str(), game.directory.c_str()), 0) << directory;
+  ASSERT_TRUE(ReadFileBytes("C:\\planted.txt", &loaded));
+  EXPECT_EQ(_stricmp(loaded.c_str(), (gameDll + "\r\n").c_str()), 0) << loaded;
+  DeleteFileA("C:\\planted.txt");
+  DeleteFileA(where.c_str());
+}
+
+// Where the data stage inherits the worker's DLL search path (Windows; Wine
+// does not pass it on), it must get the default one. Seen from inside: while
+// the started program runs, a library in the current directory loads; before
+// and after, with another directory set in its place, it does not. (Wine
+// treats "", the worker's own setting, as no setting.)
+TEST(DataStageStart, GetsTheDefaultDllSearchOrderOnlyWhileItStarts) {
+  std::string folder = "C:\\dll_search";
+  ASSERT_TRUE(MakeDirectories(folder));
+  ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), (folder + "\\cwdprobe.dll").c_str(), FALSE));
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+  ASSERT_TRUE(MakeDirectories(folder + "\\elsewhere"));
+  ASSERT_TRUE(SetDllDirectoryIfPresent((folder + "\\elsewhere").c_str()));
+  auto loadsFromCurrentDirectory = []() {
+    HMODULE module = LoadLibraryA("cwdprobe.dll");
+    if (module) FreeLibrary(module);
+    return module != nullptr;
+  };
+  EXPECT_FALSE(loadsFromCurrentDirectory());
+  // The started program waits for a mutex this thread holds: it runs about
+  // two seconds, time for another thread to look.
+  SharedSection section;
+  ASSERT_NE(section.Create("DllSearchProbe", 4), nullptr);
+  ASSERT_TRUE(section.Lock(0));
+  struct Observer {
+    static DWORD WINAPI Run(void* result) {
+      Sleep(700);
+      HMODULE module = LoadLibraryA("cwdprobe.dll");
+      if (module) FreeLibrary(module);
+      *static_cast<int*>(result) = module ? 1 : 0;
+      return 0;
+    }
+  };
+  int loadedWhileRunning = -1;
+  HANDLE observer = CreateThread(nullptr, 0, Observer::Run, &loadedWhileRunning, 0, nullptr);
+  std::string peer = Sibling("section_peer.exe");
+  DataStageEnd end = RunDataStage(peer.c_str(), "section_peer wait DllSearchProbe 2000");
+  WaitForSingleObject(observer, 10000);
+  CloseHandle(observer);
+  section.Unlock();
+  EXPECT_EQ(end, DataStageEnd::kEnded);
+  EXPECT_EQ(loadedWhileRunning, 1);
+  EXPECT_FALSE(loadsFromCurrentDirectory());
+  char restored[MAX_PATH];
+  GetDllDirectoryIfPresent(restored, MAX_PATH);
+  EXPECT_EQ(folder + "\\elsewhere", restored);
+  EXPECT_EQ(RunDataStage("C:\\no\\such.exe", "such -nosetup"), DataStageEnd::kNotStarted);
+  SetDllDirectoryIfPresent("");
+  SetCurrentDirectoryA(previous);
+  RemoveTree(folder);
+}
+
+// A worker whose moves fail on request, on the 9x path (delete, then move):
+// the rescue copy puts the new game in place, and the update succeeds.
+TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
+  // Processes started from now on see Windows 98.
+  HKEY wine;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &wine,
+                            nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(wine, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6), ERROR_SUCCESS);
+  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move vt3.exe\n"));
+  LaunchResult result = RunAndObserve(Sibling("Vt3update_faults.exe"), 90000);
+  RegDeleteValueA(wine, "Version");
+  RegCloseKey(wine);
+  EXPECT_EQ(result.box.text, "Operation completed");
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(Version(GameFile("vt3.exe")), "1.1.74.3");
+  EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_En.txt")));
+  ExpectNoTemporaryLeft();
+  std::string log;
+  ASSERT_TRUE(ReadFileBytes(GameFile("worker_faults.log"), &log));
+  EXPECT_EQ(log, "move " + GameFile("vt3.exe") + " failed\r\n");
 }
 
 // The worker on its own, against a block this test makes as the launcher would.
@@ -300,15 +442,26 @@ TEST_F(WorkerAlone, DataStageCodeStaysWhenTheWorkerFailsLater) {
   EXPECT_EQ(fields[6], 1u);
 }
 
-TEST_F(WorkerAlone, MissingJoystickSettingsGetTheDefaultsWithoutBackup) {
+TEST_F(WorkerAlone, MissingJoystickSettingsGetTheDefaultsAndKeepAnOldBackup) {
   DeleteFileA(GameFile("data\\players\\joystick.ini").c_str());
-  SharedSection block;
-  volatile uint32_t* fields = nullptr;
-  EXPECT_EQ(RunWorker(&fields, &block, 0), 1u);
-  std::string settings;
-  ASSERT_TRUE(ReadFileBytes(GameFile("data\\players\\joystick.ini"), &settings));
-  EXPECT_EQ(settings.size(), 550u);
-  EXPECT_FALSE(FileExists(GameFile("data\\players\\joystick.bak")));
+  for (bool withBackup : {false, true}) {
+    if (withBackup) {
+      ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.bak"), "older backup"));
+    }
+    SetFileAttributesA(GameFile("vt3.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(CopyFileA(Sibling("vt3_standin_1_0.exe").c_str(), GameFile("vt3.exe").c_str(), FALSE));
+    DeleteFileA(GameFile("data\\players\\joystick.ini").c_str());
+    SharedSection block;
+    volatile uint32_t* fields = nullptr;
+    EXPECT_EQ(RunWorker(&fields, &block, 0), 1u) << withBackup;
+    std::string settings, backup;
+    ASSERT_TRUE(ReadFileBytes(GameFile("data\\players\\joystick.ini"), &settings));
+    EXPECT_EQ(settings, DefaultJoystickSettings());
+    EXPECT_EQ(ReadFileBytes(GameFile("data\\players\\joystick.bak"), &backup), withBackup);
+    if (withBackup) {
+      EXPECT_EQ(backup, "older backup");
+    }
+  }
 }
 
 TEST_F(WorkerAlone, GivesUpAfterAboutTenSecondsWithoutABlock) {
@@ -329,6 +482,9 @@ TEST(FileVersion, ReadsTheFirstTranslationAndComparesText) {
   EXPECT_FALSE(IsNewerFileVersion(Sibling("vt3_standin_1_1.exe").c_str(), Sibling("vt3_standin_1_1.exe").c_str()));
   EXPECT_FALSE(IsNewerFileVersion(Sibling("vt3_standin_1_1.exe").c_str(), "C:\\no\\such\\vt3.exe"));
   EXPECT_FALSE(GetFileVersionString(Sibling("section_peer.exe").c_str(), version));  // no version resource
+  // Only the first translation's table counts, whatever comes first.
+  ASSERT_TRUE(GetFileVersionString(Sibling("version_decoy.exe").c_str(), version));
+  EXPECT_STREQ(version, "1.1.74.3");
   // The version API came from the system directory.
   char loaded[MAX_PATH] = {}, system[MAX_PATH] = {};
   ASSERT_NE(GetModuleFileNameA(GetModuleHandleA("version.dll"), loaded, MAX_PATH), 0u);

@@ -1,0 +1,2 @@
+// Carries the decoy version resource; does nothing.
+int main() { return 0; }

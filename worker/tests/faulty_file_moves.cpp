@@ -1,0 +1,52 @@
+// The worker's file moves for a test build that can make them fail: a file
+// "worker_faults.txt" in the game directory (the worker's current
+// directory) names, one a line, an operation and the file name its target
+// ends with:
+//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini ...
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "worker/file_moves.h"
+
+namespace {
+
+bool Fails(const char* operation, const char* target) {
+  FILE* file = std::fopen("worker_faults.txt", "r");
+  if (!file) return false;
+  char line[MAX_PATH];
+  bool fails = false;
+  size_t targetLength = std::strlen(target);
+  while (!fails && std::fgets(line, sizeof line, file)) {
+    char word[16] = {}, name[MAX_PATH] = {};
+    if (std::sscanf(line, "%15s %259[^\r\n]", word, name) != 2 || std::strcmp(word, operation) != 0) continue;
+    size_t nameLength = std::strlen(name);
+    fails = nameLength <= targetLength && _stricmp(target + targetLength - nameLength, name) == 0;
+  }
+  std::fclose(file);
+  if (fails) {
+    FILE* log = std::fopen("worker_faults.log", "a");
+    if (log) {
+      std::fprintf(log, "%s %s failed\n", operation, target);
+      std::fclose(log);
+    }
+  }
+  return fails;
+}
+
+}  // namespace
+
+bool CanMoveReplacing() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+bool MoveReplacing(const char* from, const char* to) {
+  return !Fails("replace", to) && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
+}
+
+bool MoveNoReplace(const char* from, const char* to) { return !Fails("move", to) && MoveFileA(from, to); }
+
+bool CopyNoReplace(const char* from, const char* to) { return !Fails("copy", to) && CopyFileA(from, to, TRUE); }
