@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "launcher/checks.h"
+#include "launcher/payload_integrity.h"
 #include "launcher/run_rules.h"
 #include "launcher/status.h"
 #include "platform/file_helpers.h"
@@ -119,6 +120,13 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     *status = kStatusTooFewColours;
     return 0;
   }
+  // Before anything is published, written or started.
+  int32_t damaged = FirstDamagedPayload();
+  if (damaged) {
+    *status = kStatusPayloadNotPublished;
+    *detail = damaged;
+    return 0;
+  }
 
   SharedSection* gameData = PublishPayloadSection(kGameDataPayload, 0);
   SharedSection* archive = PublishPayloadSection(kArchivePayload, 1);
@@ -148,7 +156,11 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     }
   }
 
-  if (ok && (!tempFile[0] || !WriteResourceToFile(kWorkerPayload, tempFile))) fail(kStatusWorkerNotExtracted, 0);
+  // Held from its write until the worker has started: the temporary folder
+  // is open to every program of the user.
+  HeldFile heldWorker;
+  if (ok && (!tempFile[0] || !WriteResourceToFile(kWorkerPayload, tempFile, &heldWorker)))
+    fail(kStatusWorkerNotExtracted, 0);
 
   SharedSection control;
   volatile ControlBlock* block = nullptr;
@@ -180,6 +192,7 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
 
     // No-wait rather than detached: the handle tells when the worker ends.
     intptr_t spawned = _spawnl(_P_NOWAIT, tempFile, tempFile, nullptr);
+    heldWorker.Release();
     if (spawned == -1) {
       fail(kStatusWorkerNotStarted, errno);
     } else {
@@ -194,6 +207,7 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
       }
     }
   }
+  heldWorker.Release();
   control.Close();
   if (gameData) {
     gameData->Close();

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "pe_resource.h"
+
 namespace {
 
 bool Read(const char* path, std::vector<unsigned char>* bytes) {
@@ -20,50 +22,6 @@ bool Read(const char* path, std::vector<unsigned char>* bytes) {
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
   std::fclose(file);
   return true;
-}
-
-uint32_t Get16(const std::vector<unsigned char>& b, size_t at) { return at + 2 <= b.size() ? b[at] | b[at + 1] << 8 : 0; }
-uint32_t Get32(const std::vector<unsigned char>& b, size_t at) {
-  return at + 4 <= b.size() ? Get16(b, at) | Get16(b, at + 2) << 16 : 0;
-}
-
-// The bytes of the first RT_VERSION resource of a PE image, or none.
-std::vector<unsigned char> VersionResource(const std::vector<unsigned char>& image) {
-  size_t pe = Get32(image, 60);
-  if (pe + 24 > image.size() || Get32(image, pe) != 0x4550) return {};
-  size_t sections = Get16(image, pe + 6), optional = pe + 24, optionalSize = Get16(image, pe + 20);
-  uint32_t magic = Get16(image, optional);
-  size_t directory = optional + (magic == 0x20b ? 128 : 112);  // the resource entry of the data directories
-  if (magic != 0x10b && magic != 0x20b) return {};
-  uint32_t resourceRva = Get32(image, directory);
-  size_t table = optional + optionalSize;
-  auto fileOffset = [&](uint32_t rva) -> size_t {
-    for (size_t i = 0; i < sections; ++i) {
-      size_t section = table + 40 * i;
-      uint32_t address = Get32(image, section + 12), size = Get32(image, section + 16);
-      if (rva >= address && rva - address < size) return Get32(image, section + 20) + (rva - address);
-    }
-    return 0;
-  };
-  size_t root = fileOffset(resourceRva);
-  if (!resourceRva || !root) return {};
-  // Type 16, then the first name and the first language under it.
-  size_t node = root;
-  for (int level = 0; level < 3; ++level) {
-    size_t entries = Get16(image, node + 12) + Get16(image, node + 14);
-    size_t chosen = 0;
-    for (size_t i = 0; i < entries && !chosen; ++i) {
-      size_t entry = node + 16 + 8 * i;
-      if (level > 0 || Get32(image, entry) == 16) chosen = entry;
-    }
-    if (!chosen) return {};
-    uint32_t offset = Get32(image, chosen + 4);
-    if ((level < 2) != ((offset & 0x80000000u) != 0)) return {};
-    node = root + (offset & 0x7FFFFFFFu);
-  }
-  size_t data = fileOffset(Get32(image, node)), size = Get32(image, node + 4);
-  if (!data || data > image.size() || size > image.size() - data) return {};
-  return std::vector<unsigned char>(image.begin() + data, image.begin() + data + size);
 }
 
 // One block of a version resource: key, value and children, within [at, end).
@@ -106,7 +64,7 @@ bool Child(const std::vector<unsigned char>& v, const Block& parent, const std::
 // FileVersion as the worker reads it: from the string table of the first
 // translation entry, or "" when there is none.
 std::string FileVersion(const std::vector<unsigned char>& image) {
-  std::vector<unsigned char> v = VersionResource(image);
+  std::vector<unsigned char> v = FindPeResource(image, 16, nullptr, 0);
   Block root, files, translations, translation, table, value;
   if (!ReadBlock(v, 0, v.size(), &root) || !Child(v, root, "VarFileInfo", &files) ||
       !Child(v, files, "Translation", &translation) || translation.valueBytes < 4)

@@ -2,20 +2,15 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "transport/comp.h"
 
 namespace {
 
-bool WriteWhole(const char* path, const void* bytes, uint32_t size) {
-  FILE* file = std::fopen(path, "wb");
-  if (!file) return false;
-  bool written = size == 0 || std::fwrite(bytes, size, 1, file) == 1;
-  // A full disk often shows only when the buffers are flushed at close.
-  if (std::fclose(file) != 0) written = false;
-  return written;
+bool WriteWhole(const char* path, const void* bytes, uint32_t size, HeldFile* hold) {
+  HeldFile file;
+  return (hold ? hold : &file)->Write(path, bytes, size);
 }
 
 }  // namespace
@@ -38,23 +33,23 @@ bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, 
   return true;
 }
 
-bool WriteResourceToFile(uint32_t id, const char* path) {
+bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold) {
   const void* bytes;
   uint32_t size;
   if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return false;
-  if (!IsCompContainer(bytes, size)) return WriteWhole(path, bytes, size);
+  if (!IsCompContainer(bytes, size)) return WriteWhole(path, bytes, size, hold);
   // Inflated straight from the image: the resource needs no heap copy.
   uint32_t length = 0;
   unsigned char* inflated = InflateCompCopy(bytes, size, &length);
   if (!inflated) return false;
-  bool written = WriteWhole(path, inflated, length);
+  bool written = WriteWhole(path, inflated, length, hold);
   std::free(inflated);
   return written;
 }
 
-bool WriteRawResourceToFile(uint32_t id, const char* path) {
+bool WriteRawResourceToFile(uint32_t id, const char* path, HeldFile* hold) {
   const void* bytes;
   uint32_t size;
   if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return false;
-  return WriteWhole(path, bytes, size);
+  return WriteWhole(path, bytes, size, hold);
 }

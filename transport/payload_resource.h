@@ -2,12 +2,16 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/held_file.h"
+
 // The resource's bytes in the module image (read-only, never freed).
 bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, const void** bytes,
                          uint32_t* size);
 // Writes "BINARY" resource `id` to `path`, inflated when it is a COMP
 // container. False, and an existing file untouched, when the resource is
-// missing or does not inflate; false when the file cannot be written whole.
-bool WriteResourceToFile(uint32_t id, const char* path);
+// missing or does not inflate; false when the file cannot be written whole
+// or does not read back as written. With `hold`, the file stays held (no
+// writer, no deletion) until the caller releases it.
+bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold = nullptr);
 // The same, byte for byte.
-bool WriteRawResourceToFile(uint32_t id, const char* path);
+bool WriteRawResourceToFile(uint32_t id, const char* path, HeldFile* hold = nullptr);

@@ -132,8 +132,11 @@ bool RunInstallation(const volatile ControlBlock* block) {
   char temporary[MAX_PATH] = "c:\\temp\\vt3.exe";
   if (!GetTempFileNameA(paths.directory, "tmp_", 0, temporary)) temporary[0] = 0;
 
+  // Held from its write until the data stage has ended, so that nobody can
+  // swap the program this worker starts with administrator rights.
+  HeldFile heldGame;
   bool allWell = true;
-  if (!temporary[0] || !WriteRawResourceToFile(kNewGameResource, temporary)) {
+  if (!temporary[0] || !WriteRawResourceToFile(kNewGameResource, temporary, &heldGame)) {
     // A partial file has no version to check: code 8 stays the one reported.
     workerError = kWorkerCannotWriteExecutable;
     allWell = false;
@@ -150,6 +153,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
       allWell = false;
     }
   }
+  heldGame.Release();
   bool keepTemporary = false;
   if (allWell && !ReplaceExecutable(temporary, paths.executable, &keepTemporary)) {
     workerError = kWorkerCannotReplace;

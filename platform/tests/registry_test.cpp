@@ -9,7 +9,9 @@
 #include "platform/file_helpers.h"
 #include "platform/game_key.h"
 #include "platform/game_settings.h"
+#include "platform/held_file.h"
 #include "tests/support/harness.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -112,6 +114,32 @@ TEST(FileHelpers, WritableKeepsOtherAttributesAndInfoTellsFiles) {
   EXPECT_FALSE(FormatPath(buffer, sizeof buffer, "%s\\x", "abcdef"));
   EXPECT_STREQ(buffer, "");
   RemoveTree(dir);
+}
+
+TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
+  std::string path = TempDirectory() + "held_file_test.tmp";
+  std::string peer = "\"" + Sibling("file_peer.exe") + "\" \"" + path + "\"";
+  std::string bytes(200000, 'x');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  {
+    HeldFile held;
+    ASSERT_TRUE(held.Write(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size())));
+    EXPECT_EQ(RunProcess(peer), 0u) << "changed while held";
+    // Readers, a program start among them, are welcome.
+    std::string read;
+    ASSERT_TRUE(ReadFileBytes(path, &read));
+    EXPECT_TRUE(read == bytes);
+    held.Release();
+    EXPECT_EQ(RunProcess(peer) & 4u, 4u) << "the peer cannot delete even a released file";
+  }
+  // A file another program holds open for writing cannot be held.
+  HANDLE other = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                             0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  HeldFile held;
+  EXPECT_FALSE(held.Write(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size())));
+  CloseHandle(other);
+  DeleteFileA(path.c_str());
 }
 
 }  // namespace

@@ -84,7 +84,11 @@ class Update : public testing::Test {
   }
   void TearDown() override { RemoveTree(game.directory); }
   void Fault(const std::string& text) { ASSERT_TRUE(WriteFileBytes(game.directory + "\\standin_fault.txt", text)); }
-  LaunchResult Run() { return RunAndObserve(Sibling("Vt3update.exe"), 90000); }
+  // VT3_LAUNCHER runs another build of the launcher (the signed one).
+  LaunchResult Run() {
+    const char* launcher = std::getenv("VT3_LAUNCHER");
+    return RunAndObserve(launcher ? launcher : Sibling("Vt3update.exe"), 90000);
+  }
   std::string GameFile(const char* name) { return game.directory + "\\" + name; }
   // Neither the temporary folder nor the game folder keeps a temporary file.
   void ExpectNoTemporaryLeft() {
@@ -403,6 +407,107 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
   std::string log;
   ASSERT_TRUE(ReadFileBytes(GameFile("worker_faults.log"), &log));
   EXPECT_EQ(log, "move " + GameFile("vt3.exe") + " failed\r\n");
+}
+
+// Everything the update could touch, as text: the game folder's files and
+// sizes, the game and lobby keys, the shortcuts and the temporary folder.
+std::string MachineState(const std::string& gameDirectory) {
+  std::string state;
+  std::vector<std::string> folders = {gameDirectory};
+  for (size_t i = 0; i < folders.size(); ++i) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folders[i] + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back(folders[i] + "\\" + name);
+      else state += folders[i] + "\\" + name + " " + std::to_string(found.nFileSizeLow) + "\n";
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  for (const char* key : {kGameKeyPath, kOldLobbyKey, kNewLobbyKey})
+    for (const char* name : {"SavingPath", "DataPath", "GUID", "CURRENTDIRECTORY"}) {
+      std::string value;
+      if (GetMachineString(key, name, &value)) state += std::string(key) + "\\" + name + "=" + value + "\n";
+    }
+  for (int csidl : {CSIDL_DESKTOP, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS})
+    state += FileExists(Folder(csidl) + "\\Vantor 3.lnk") || FileExists(Folder(csidl) + "\\BrenmarkSoft") ? "link\n" : "";
+  for (const std::string& name : TempFilesMatching("*")) state += "temp " + name + "\n";
+  return state;
+}
+
+// A copy of the shipped launcher with `id`'s resource rewritten with one
+// byte changed.
+bool DamagedLauncher(const std::string& copy, unsigned id) {
+  if (!CopyFileA(Sibling("Vt3update.exe").c_str(), copy.c_str(), FALSE)) return false;
+  HMODULE image = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!image) return false;
+  HRSRC info = FindResourceA(image, MAKEINTRESOURCEA(id), "BINARY");
+  WORD language = 0;
+  struct FirstLanguage {
+    static BOOL CALLBACK Take(HMODULE, LPCSTR, LPCSTR, WORD found, LONG_PTR into) {
+      *reinterpret_cast<WORD*>(into) = found;
+      return FALSE;
+    }
+  };
+  EnumResourceLanguagesA(image, "BINARY", MAKEINTRESOURCEA(id), FirstLanguage::Take,
+                         reinterpret_cast<LONG_PTR>(&language));
+  std::string bytes;
+  if (info) {
+    const char* data = static_cast<const char*>(LockResource(LoadResource(image, info)));
+    bytes.assign(data, SizeofResource(image, info));
+  }
+  FreeLibrary(image);
+  if (bytes.empty()) return false;
+  bytes[bytes.size() / 2] ^= 0x20;
+  HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
+  return update && UpdateResourceA(update, "BINARY", MAKEINTRESOURCEA(id), language, &bytes[0],
+                                   static_cast<DWORD>(bytes.size())) &&
+         EndUpdateResourceA(update, FALSE);
+}
+
+TEST_F(Update, DamagedPayloadsStopTheUpdateBeforeAnythingIsTouched) {
+  std::string folder = "C:\\download";
+  ASSERT_TRUE(MakeDirectories(folder));
+  struct Case {
+    unsigned id;
+    int file;
+  };
+  for (Case c : {Case{130, 1}, Case{134, 2}, Case{150, 3}}) {
+    std::string copy = folder + "\\Vt3update_" + std::to_string(c.id) + ".exe";
+    ASSERT_TRUE(DamagedLauncher(copy, c.id)) << c.id;
+    std::string before = MachineState(game.directory);
+    // Watches for any payload or control section for as long as the run lasts.
+    struct Watch {
+      volatile LONG stop = 0;
+      volatile LONG seen = 0;
+      static DWORD WINAPI Run(void* parameter) {
+        Watch* watch = static_cast<Watch*>(parameter);
+        while (!watch->stop) {
+          for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"}) {
+            HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
+            if (mapping) {
+              watch->seen = 1;
+              CloseHandle(mapping);
+            }
+          }
+          Sleep(0);
+        }
+        return 0;
+      }
+    } watch;
+    HANDLE watcher = CreateThread(nullptr, 0, Watch::Run, &watch, 0, nullptr);
+    LaunchResult result = RunAndObserve(copy, 90000);
+    watch.stop = 1;
+    WaitForSingleObject(watcher, 10000);
+    CloseHandle(watcher);
+    EXPECT_EQ(result.box.text, "Extraction failed on file " + std::to_string(c.file) + ": update aborts.");
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(watch.seen, 0) << c.id << ": a section was created";
+    EXPECT_EQ(MachineState(game.directory), before) << c.id;
+  }
+  RemoveTree(folder);
 }
 
 // The worker on its own, against a block this test makes as the launcher would.

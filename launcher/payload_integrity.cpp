@@ -1,0 +1,24 @@
+#include "launcher/payload_integrity.h"
+
+#include <zlib.h>
+
+#include "transport/payload_resource.h"
+
+int32_t FirstDamagedPayload() {
+  const void* record;
+  uint32_t recordSize;
+  if (!LoadPayloadResource(kPayloadChecksumsResource, "BINARY", nullptr, &record, &recordSize) || recordSize != 12)
+    return 1;
+  const unsigned char* expected = static_cast<const unsigned char*>(record);
+  const uint32_t payloads[3] = {130, 134, 150};
+  for (int32_t i = 0; i < 3; ++i) {
+    const void* bytes;
+    uint32_t size;
+    if (!LoadPayloadResource(payloads[i], "BINARY", nullptr, &bytes, &size)) return i + 1;
+    uint32_t crc = static_cast<uint32_t>(crc32(crc32(0, Z_NULL, 0), static_cast<const Bytef*>(bytes), size));
+    uint32_t recorded = expected[4 * i] | expected[4 * i + 1] << 8 | expected[4 * i + 2] << 16 |
+                        static_cast<uint32_t>(expected[4 * i + 3]) << 24;
+    if (crc != recorded) return i + 1;
+  }
+  return 0;
+}
