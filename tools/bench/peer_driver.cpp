@@ -1,0 +1,79 @@
+// Benchmark driver for ours against the NSIS peer, inside one Wine prefix:
+// starts each patcher in turn, RUNS times, and prints one line per run:
+//   PATCHER start_ms peak_working_set_mb written_bytes file_bytes
+// The start is the time from the patcher's start to its worker's; the
+// bytes written are those the patcher left in the temporary folder by
+// then. The patcher's CPU time while the worker works is read outside Wine
+// (which cannot tell another process's times), from the marks this driver
+// leaves: start-PATCHER-RUN and end-PATCHER-RUN, holding the file name.
+//   peer_driver MARKS RUNS PATCHER...
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/harness.h"
+#include "tests/support/process.h"
+#include "tools/bench/clock.h"
+#include "tools/bench/temp_bytes.h"
+#include "worker/tests/worker_test_util.h"
+
+namespace {
+
+void Mark(const std::string& folder, const std::string& name, const std::string& patcher) {
+  WriteFileBytes(folder + "\\" + name, patcher.substr(patcher.find_last_of('\\') + 1));
+}
+
+bool ReadReport(const std::string& path, double* started, unsigned long long* written) {
+  std::string text;
+  return ReadFileBytes(path, &text) && std::sscanf(text.c_str(), "%lf %llu", started, written) == 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) return 2;
+  std::string marks = argv[1];
+  int runs = std::atoi(argv[2]);
+  std::string report = TempDirectory() + "vt3_bench_worker.txt";
+  std::printf("# patcher start_ms peak_working_set_mb written_bytes file_bytes\n");
+  for (int run = 0; run < runs; ++run) {
+    for (int p = 3; p < argc; ++p) {
+      std::string patcher = argv[p];
+      GameInstall game;
+      if (!game.Create("C:\\Games\\Vantor 3", 0x0409, Sibling("vt3_standin_1_0.exe"))) return 1;
+      InstallOldLobbyKey(game.directory);
+      DeleteFileA(report.c_str());
+      uint64_t before = BytesUnder(TempDirectory());
+      std::string tag = std::to_string(p) + "-" + std::to_string(run);
+      double start = Now();
+      HANDLE process = StartProcess("\"" + patcher + "\"");
+      if (!process) return 1;
+      double started = 0;
+      unsigned long long written = 0;
+      while (!ReadReport(report, &started, &written) && WaitForSingleObject(process, 1) == WAIT_TIMEOUT) {
+      }
+      Mark(marks, "start-" + tag, patcher);
+      // The worker works for three seconds; measure the patcher over the
+      // middle of them.
+      Sleep(2500);
+      Mark(marks, "end-" + tag, patcher);
+      ObserveBox(process, 60000);  // ours ends with its message; the peer closes itself
+      WaitForSingleObject(process, 60000);
+      PROCESS_MEMORY_COUNTERS memory = {sizeof memory};
+      GetProcessMemoryInfo(process, &memory, sizeof memory);
+      CloseHandle(process);
+      WIN32_FILE_ATTRIBUTE_DATA file;
+      GetFileAttributesExA(patcher.c_str(), GetFileExInfoStandard, &file);
+      std::printf("%s %.1f %.1f %llu %lu\n", patcher.substr(patcher.find_last_of('\\') + 1).c_str(),
+                  started > 0 ? started - start : -1.0, memory.PeakWorkingSetSize / 1048576.0,
+                  written > before ? written - before : 0ull,
+                  static_cast<unsigned long>(file.nFileSizeLow));
+      std::fflush(stdout);
+      RemoveTree(game.directory);
+    }
+  }
+  return 0;
+}

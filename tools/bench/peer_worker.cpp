@@ -1,0 +1,42 @@
+// Benchmark worker that both patchers start, ours from its 150 and the NSIS
+// peer from its temporary folder: it notes when it started and how many
+// bytes the patcher had written to the temporary folder by then, works
+// (sleeps) for a fixed time, and reports done in the control block when
+// there is one. Padded to the real worker's size at build time.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "tools/bench/clock.h"
+#include "tools/bench/temp_bytes.h"
+#include "transport/control_block.h"
+#include "transport/shared_section.h"
+
+namespace {
+
+constexpr DWORD kWorkMilliseconds = 3000;
+
+}  // namespace
+
+int main() {
+  double started = Now();
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::string report = std::string(temp) + "vt3_bench_worker.txt";
+  uint64_t written = BytesUnder(temp);
+  FILE* out = std::fopen(report.c_str(), "w");
+  if (out) {
+    std::fprintf(out, "%.3f %llu\n", started, static_cast<unsigned long long>(written));
+    std::fclose(out);
+  }
+  SharedSection section;
+  volatile ControlBlock* block = static_cast<volatile ControlBlock*>(section.Open(kControlSectionName));
+  Sleep(kWorkMilliseconds);
+  if (block && section.Lock(INFINITE)) {
+    block->doneFlag = 1;
+    section.Unlock();
+  }
+  return 0;
+}
