@@ -7,6 +7,8 @@
 // at before libgcc asks for the symbols, and ignored.
 #include <windows.h>
 
+// The import pointers' names are those of 32-bit x86 (stdcall decoration).
+#if defined(__i386__)
 namespace {
 
 HANDLE WINAPI AnsiCreateSemaphore(LPSECURITY_ATTRIBUTES attributes, LONG initial, LONG maximum, LPCWSTR name) {
@@ -23,7 +25,6 @@ HMODULE WINAPI AnsiGetModuleHandle(LPCWSTR name) {
 
 }  // namespace
 
-#if defined(__i386__)
 extern "C" {
 HANDLE(WINAPI* ansiCreateSemaphorePointer)(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCWSTR) __asm__(
     "__imp__CreateSemaphoreW@16") = AnsiCreateSemaphore;
