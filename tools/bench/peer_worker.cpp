@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr DWORD kWorkMilliseconds = 3000;
+constexpr DWORD kWorkMilliseconds = 6000;
 
 }  // namespace
 
