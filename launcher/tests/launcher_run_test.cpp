@@ -248,7 +248,7 @@ HWND FindProgressDialog(DWORD processId) {
 TEST_F(LauncherRun, ProgressDialogCannotBeClosedAndStaysUntilTheOutcome) {
   // The worker reports and then takes a while to end, as the real one does
   // after a data stage error.
-  Scenario("total 1000\ncount 300\nsleep 1500\ncount 1000\ndone\nsleep 2500\n");
+  Scenario("total 1000\ncount 300\nsleep 1500\ncount 1000\ndone\nsleep 4000\n");
   HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_test.exe") + "\"");
   ASSERT_NE(launcher, nullptr);
   DWORD processId = GetProcessId(launcher);
