@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include "launcher/update_run.h"
 #include "transport/payload_resource.h"
 
 int32_t FirstDamagedPayload() {
@@ -10,7 +11,7 @@ int32_t FirstDamagedPayload() {
   if (!LoadPayloadResource(kPayloadChecksumsResource, "BINARY", nullptr, &record, &recordSize) || recordSize != 12)
     return 1;
   const unsigned char* expected = static_cast<const unsigned char*>(record);
-  const uint32_t payloads[3] = {130, 134, 150};
+  const uint32_t payloads[3] = {kGameDataPayload, kArchivePayload, kWorkerPayload};
   for (int32_t i = 0; i < 3; ++i) {
     const void* bytes;
     uint32_t size;

@@ -43,9 +43,7 @@ void RegisterProgressClass() {
   HMODULE controls = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!controls) controls = LoadSystemLibrary("comctl32.dll");
   typedef BOOL(WINAPI * InitFunction)(const INITCOMMONCONTROLSEX*);
-  auto init = controls ? reinterpret_cast<InitFunction>(
-                             reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")))
-                       : nullptr;
+  auto init = LookUpFunction<InitFunction>(controls, "InitCommonControlsEx");
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
   if (init) init(&classes);
 }
@@ -156,8 +154,8 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     }
   }
 
-  // Held from its write until the worker has started: the temporary folder
-  // is open to every program of the user.
+  // Held from its write until the clean-up, so past the worker's start: the
+  // temporary folder is open to every program of the user.
   HeldFile heldWorker;
   if (ok && (!tempFile[0] || !WriteResourceToFile(kWorkerPayload, tempFile, &heldWorker)))
     fail(kStatusWorkerNotExtracted, 0);
@@ -192,7 +190,6 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
 
     // No-wait rather than detached: the handle tells when the worker ends.
     intptr_t spawned = _spawnl(_P_NOWAIT, tempFile, tempFile, nullptr);
-    heldWorker.Release();
     if (spawned == -1) {
       fail(kStatusWorkerNotStarted, errno);
     } else {
@@ -207,7 +204,7 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
       }
     }
   }
-  heldWorker.Release();
+  heldWorker.Release();  // before the file is deleted
   control.Close();
   if (gameData) {
     gameData->Close();

@@ -2,16 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-template <typename Function>
-Function KernelFunction(const char* name) {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  return kernel ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
-}
-
-}  // namespace
-
 void RestrictDllSearch() {
   // Looked up at run time: Windows 9x and early NT have neither.
   typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);

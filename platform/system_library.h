@@ -5,6 +5,17 @@
 #pragma once
 #include <windows.h>
 
+// A function of a loaded module, looked up at run time for what not every
+// Windows has; null when the module or the function is missing.
+template <typename Function>
+Function LookUpFunction(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+template <typename Function>
+Function KernelFunction(const char* name) {
+  return LookUpFunction<Function>(GetModuleHandleA("kernel32.dll"), name);
+}
+
 // Narrows the DLL search path where the system offers it.
 void RestrictDllSearch();
 // SetDllDirectoryA where the system has it (XP SP1 and later); false where

@@ -14,16 +14,6 @@
 
 namespace {
 
-bool Read(const char* path, std::vector<unsigned char>* bytes) {
-  FILE* file = std::fopen(path, "rb");
-  if (!file) return false;
-  unsigned char chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
-  std::fclose(file);
-  return true;
-}
-
 // One block of a version resource: key, value and children, within [at, end).
 struct Block {
   std::string key;
@@ -91,7 +81,7 @@ int main(int argc, char** argv) {
   const char* names[3] = {argv[1], argv[2], argv[3]};
   std::vector<unsigned char>* files[3] = {&game, &data, &archive};
   for (int i = 0; i < 3; ++i) {
-    if (!Read(names[i], files[i]) || files[i]->empty()) {
+    if (!ReadWholeFile(names[i], files[i]) || files[i]->empty()) {
       std::fprintf(stderr, "%s: missing or empty\n", names[i]);
       return 1;
     }

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     for (int b = 0; b < 4; ++b) out[4 * i + b] = static_cast<unsigned char>(crc >> (8 * b));
   }
   FILE* file = std::fopen(argv[1], "wb");
-  if (!file || std::fwrite(out, sizeof out, 1, file) != 1) return 1;
-  return std::fclose(file) == 0 ? 0 : 1;
+  if (!file) return 1;
+  bool written = std::fwrite(out, sizeof out, 1, file) == 1;
+  return std::fclose(file) == 0 && written ? 0 : 1;
 }

@@ -1,9 +1,28 @@
-// Reading resources out of a PE image on the build machine: the build
-// checks and the tests of the shipped file use it.
+// Reading files and the resources of a PE image on the build machine: the
+// build checks and the tests of the shipped file use it.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
+
+inline bool ReadWholeFile(const char* path, std::vector<unsigned char>* bytes) {
+  FILE* file = std::fopen(path, "rb");
+  if (!file) return false;
+  unsigned char chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
+  bool read = !std::ferror(file);
+  std::fclose(file);
+  return read;
+}
+
+inline bool WriteWholeFile(const char* path, const unsigned char* bytes, size_t size) {
+  FILE* file = std::fopen(path, "wb");
+  if (!file) return false;
+  bool written = std::fwrite(bytes, 1, size, file) == size;
+  return std::fclose(file) == 0 && written;
+}
 
 inline uint32_t Get16(const std::vector<unsigned char>& b, size_t at) { return at + 2 <= b.size() ? b[at] | b[at + 1] << 8 : 0; }
 inline uint32_t Get32(const std::vector<unsigned char>& b, size_t at) {

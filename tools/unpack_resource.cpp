@@ -15,12 +15,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<unsigned char> image;
-  FILE* in = std::fopen(argv[1], "rb");
-  if (!in) return 1;
-  unsigned char chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) image.insert(image.end(), chunk, chunk + got);
-  std::fclose(in);
+  if (!ReadWholeFile(argv[1], &image)) return 1;
   std::vector<unsigned char> bytes =
       FindPeResource(image, 0, "BINARY", static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10)));
   if (bytes.empty()) {
@@ -37,7 +32,5 @@ int main(int argc, char** argv) {
     }
     bytes.swap(inflated);
   }
-  FILE* out = std::fopen(argv[3], "wb");
-  if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) return 1;
-  return std::fclose(out) == 0 ? 0 : 1;
+  return WriteWholeFile(argv[3], bytes.data(), bytes.size()) ? 0 : 1;
 }

@@ -9,12 +9,7 @@ namespace {
 typedef BOOL(WINAPI* MoveFileExFunction)(LPCSTR, LPCSTR, DWORD);
 
 // Windows 9x exports MoveFileExA only as a stub that fails.
-MoveFileExFunction MoveFileEx() {
-  if (!IsWindowsNT()) return nullptr;
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  return kernel ? reinterpret_cast<MoveFileExFunction>(reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")))
-                : nullptr;
-}
+MoveFileExFunction MoveFileEx() { return IsWindowsNT() ? KernelFunction<MoveFileExFunction>("MoveFileExA") : nullptr; }
 
 }  // namespace
 

@@ -21,11 +21,6 @@ struct VersionApi {
   QueryFunction query = nullptr;
 };
 
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // version.dll is no KnownDLL: loaded from the system directory, never from
 // beside the worker.
 const VersionApi& Api() {
@@ -35,9 +30,9 @@ const VersionApi& Api() {
     loaded = true;
     HMODULE module = LoadSystemLibrary("version.dll");
     if (module) {
-      api.getSize = Lookup<GetSizeFunction>(module, "GetFileVersionInfoSizeA");
-      api.getInfo = Lookup<GetInfoFunction>(module, "GetFileVersionInfoA");
-      api.query = Lookup<QueryFunction>(module, "VerQueryValueA");
+      api.getSize = LookUpFunction<GetSizeFunction>(module, "GetFileVersionInfoSizeA");
+      api.getInfo = LookUpFunction<GetInfoFunction>(module, "GetFileVersionInfoA");
+      api.query = LookUpFunction<QueryFunction>(module, "VerQueryValueA");
     }
   }
   return api;

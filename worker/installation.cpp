@@ -44,8 +44,6 @@ bool ReadGamePaths(GamePaths* paths) {
          FormatPath(paths->joystickOld, MAX_PATH, "%s\\data\\players\\joystick.old", directory);
 }
 
-bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
 // Whether the data stage took over the block and brought the data up to
 // date. A data stage always marks the block before its work; a program that
 // ended without doing so (an ordinary game build, a start that failed
@@ -91,9 +89,9 @@ bool ReplaceJoystickSettings(const GamePaths& paths) {
     DeleteFileA(paths.joystickNew);
     return false;
   }
-  bool hadSettings = Exists(paths.joystick);
+  bool hadSettings = GetFileInfo(paths.joystick, nullptr, nullptr);
   bool backupAside = false;
-  if (hadSettings && Exists(paths.joystickBackup)) {
+  if (hadSettings && GetFileInfo(paths.joystickBackup, nullptr, nullptr)) {
     DeleteFileA(paths.joystickOld);
     if (!MoveNoReplace(paths.joystickBackup, paths.joystickOld)) {
       DeleteFileA(paths.joystickNew);
@@ -129,7 +127,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
   // starts from the game's folder and finds the game's DLLs there, nothing
   // from the temporary folder is loaded into it, and the final replacement
   // is a rename within one folder.
-  char temporary[MAX_PATH] = "c:\\temp\\vt3.exe";
+  char temporary[MAX_PATH] = {};
   if (!GetTempFileNameA(paths.directory, "tmp_", 0, temporary)) temporary[0] = 0;
 
   // Held from its write until the data stage has ended, so that nobody can

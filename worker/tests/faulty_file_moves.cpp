@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/system_library.h"
 #include "worker/file_moves.h"
 
 namespace {
@@ -37,11 +38,7 @@ bool Fails(const char* operation, const char* target) {
 
 }  // namespace
 
-bool CanMoveReplacing() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
+bool CanMoveReplacing() { return IsWindowsNT(); }
 
 bool MoveReplacing(const char* from, const char* to) {
   return !Fails("replace", to) && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
