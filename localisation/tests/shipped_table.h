@@ -1,18 +1,11 @@
 #pragma once
-// The four texts the launcher shows, in Windows-1252, one per language column.
+// Two texts the launcher shows, in Windows-1252, one per language column.
 struct KnownText {
   const char* label;
   const char* texts[6];
 };
 
 inline const KnownText kKnownTexts[] = {
-    {"LT_UPDATE_VTINSTALL",
-     {"This update only runs when Vantor 3 is installed on your machine",
-      "Ce programme de mise \xE0 jour ne fonctionne que lorsque Vantor 3 est install\xE9 sur votre machine",
-      "Dieses Update funktioniert nur, wenn du Vantor 3 auf deinem PC installiert hast.",
-      "Esta actualizaci\xF3n s\xF3lo se ejecutar\xE1 cuando Vantor 3 est\xE9 instalado en tu ordenador",
-      "Questo aggiornamento funziona solo se Vantor 3 \xE8 installato sul tuo computer.",
-      "Denna uppdatering fungerar endast om Vantor 3 finns installerad p\xE5 din dator"}},
     {"LT_UPDATE_DISQUE_DUR",
      {"There is not enough space on your hard disk.",
       "Vous n\x92" "avez pas assez de place sur votre disque dur.",
@@ -23,13 +16,6 @@ inline const KnownText kKnownTexts[] = {
     {"LT_UPDATE_FIN_OPERATION",
      {"Operation completed", "Op\xE9ration termin\xE9" "e", "Vorgang beendet", "Operaci\xF3n completada",
       "Operazione completata", "Operationen klar"}},
-    {"LT_UPDATE_ADMINISTRATEUR",
-     {"Administrator privileges are required to be able to run Vt3update.",
-      "Il est indispensable d'avoir les droits d'administrateur pour lancer Vt3update.",
-      "Um das VT3-Update starten zu k\xF6nnen, werden Administratorrechte ben\xF6tigt.",
-      "Es necesario tener privilegios de administrador para poder ejecutar Vt3Update.",
-      "Per eseguire Vt3update \xE8 necessaria l'autorizzazione dell'amministratore.",
-      "Du m\xE5ste ha administrat\xF6rsr\xE4ttighet f\xF6r att kunna k\xF6ra Vt3update."}},
 };
 
 // Checks the loaded shipped table; returns an empty string or what is wrong.

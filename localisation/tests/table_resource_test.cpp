@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <cstdlib>
 
 #include "localisation/language.h"
 #include "localisation/string_table.h"
@@ -20,42 +20,27 @@ TEST(TableResource, ShippedTableLoadsFromResource151) {
   EXPECT_EQ(CheckShippedTable(table), "");
 }
 
-TEST(TableResource, DiskTableLoadsTheSameRows) {
-  StringTable table;
-  ASSERT_EQ(table.Load(VT3_SHIPPED_TABLE, 0, true, false), 0);
-  EXPECT_EQ(CheckShippedTable(table), "");
-}
-
-struct LanguageCase {
-  DWORD value;
-  int32_t index;
-};
-
-TEST(GameLanguage, LanguageValueChoosesTheColumn) {
-  const LanguageCase cases[] = {{0x040C, 1}, {0x0C, 1}, {0x0407, 2}, {0x041D, 5}, {0x0410, 4},
-                                {0x0C0A, 3}, {0x0413, 0}, {0x0416, 0}, {0x0409, 0}};
-  for (const LanguageCase& c : cases) {
-    ASSERT_TRUE(SetMachineDword(kGameKeyPath, "Language", c.value));
-    EXPECT_EQ(GetLanguageIndex(), c.index) << std::hex << c.value;
-  }
-  // A value too long for four bytes cannot be read: English.
+// The game's "Language" value chooses the column by its low byte; one that
+// cannot be read as four bytes, or is missing, is English; without the game
+// key the system language decides.
+TEST(GameLanguage, TheGameValueOrElseTheSystemLanguage) {
+  ASSERT_TRUE(SetMachineDword(kGameKeyPath, "Language", 0x041D));
+  EXPECT_EQ(GetLanguageIndex(), 5);
   ASSERT_TRUE(SetMachineString(kGameKeyPath, "Language", "French"));
   EXPECT_EQ(GetLanguageIndex(), 0);
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-  RegDeleteValueA(key, "Language");
-  RegCloseKey(key);
-  EXPECT_EQ(GetLanguageIndex(), 0);  // key without the value: English, whatever the system says
+  DeleteMachineValue(kGameKeyPath, "Language");
+  EXPECT_EQ(GetLanguageIndex(), 0);
   DeleteMachineTree(kGameKeyPath);
   EXPECT_EQ(GetLanguageIndex(), LanguageIndexFromId(GetSystemDefaultLangID()));
 }
 
+// Run with a non-English Wine locale (Wine takes the system language from
+// the locale it starts with).
 TEST(GameLanguage, WithoutTheGameKeyTheSystemLanguageDecides) {
-  // Wine takes the system language from the locale it was started with.
   DeleteMachineTree(kGameKeyPath);
-  const char* locale = getenv("VT3_EXPECT_SYSTEM_LANGUAGE");
-  if (!locale) GTEST_SKIP() << "run with a non-English Wine locale to check this";
-  EXPECT_EQ(GetLanguageIndex(), atoi(locale));
+  const char* expected = std::getenv("VT3_EXPECT_SYSTEM_LANGUAGE");
+  if (!expected) GTEST_SKIP() << "run with a non-English Wine locale to check this";
+  EXPECT_EQ(GetLanguageIndex(), std::atoi(expected));
 }
 
 }  // namespace

@@ -3,9 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include <tlhelp32.h>
+
 #include "platform/game_key.h"
 #include "tests/support/box_probe.h"
-#include "tests/support/process.h"
 
 std::string Sibling(const char* name) {
   char path[MAX_PATH];
@@ -20,12 +21,13 @@ std::string TempDirectory() {
   return path;
 }
 
-std::vector<std::string> TempFilesMatching(const char* pattern) {
+std::vector<std::string> FilesMatching(const std::string& pattern) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((TempDirectory() + pattern).c_str(), &found);
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
-  do names.push_back(found.cFileName);
+  do
+    if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, "..")) names.push_back(found.cFileName);
   while (FindNextFileA(search, &found));
   FindClose(search);
   return names;
@@ -75,25 +77,25 @@ bool RemoveTree(const std::string& path) {
   return !FileExists(path);
 }
 
-bool SetMachineString(const char* key, const char* name, const std::string& value, DWORD type) {
+namespace {
+
+bool SetValue(HKEY root, const char* key, const char* name, DWORD type, const void* bytes, DWORD size) {
   HKEY handle;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
     return false;
-  LONG result = RegSetValueExA(handle, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                               static_cast<DWORD>(value.size() + 1));
+  LONG result = RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(bytes), size);
   RegCloseKey(handle);
   return result == ERROR_SUCCESS;
 }
 
+}  // namespace
+
+bool SetMachineString(const char* key, const char* name, const std::string& value, DWORD type) {
+  return SetValue(HKEY_LOCAL_MACHINE, key, name, type, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
 bool SetMachineDword(const char* key, const char* name, DWORD value) {
-  HKEY handle;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  LONG result = RegSetValueExA(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(handle);
-  return result == ERROR_SUCCESS;
+  return SetValue(HKEY_LOCAL_MACHINE, key, name, REG_DWORD, &value, sizeof value);
 }
 
 bool GetMachineString(const char* key, const char* name, std::string* value) {
@@ -108,7 +110,26 @@ bool GetMachineString(const char* key, const char* name, std::string* value) {
   return true;
 }
 
+namespace {
+
+bool DeleteValue(HKEY root, const char* key, const char* name) {
+  HKEY handle;
+  if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS) return false;
+  LONG result = RegDeleteValueA(handle, name);
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void DeleteMachineValue(const char* key, const char* name) { DeleteValue(HKEY_LOCAL_MACHINE, key, name); }
+
 void DeleteMachineTree(const char* key) { RegDeleteTreeA(HKEY_LOCAL_MACHINE, key); }
+
+bool SetWineVersion(const char* version) {
+  if (version) return SetValue(HKEY_CURRENT_USER, "Software\\Wine", "Version", REG_SZ, version, std::strlen(version) + 1);
+  return DeleteValue(HKEY_CURRENT_USER, "Software\\Wine", "Version");
+}
 
 bool GameInstall::Create(const std::string& gameDirectory, DWORD language, const std::string& executableSource) {
   directory = gameDirectory;
@@ -124,6 +145,39 @@ bool GameInstall::Create(const std::string& gameDirectory, DWORD language, const
          SetMachineString(kGameKeyPath, "SavingPath", directory) &&
          SetMachineString(kGameKeyPath, "DataPath", directory + "\\datafiles") &&
          SetMachineDword(kGameKeyPath, "Language", language);
+}
+
+HANDLE StartProcess(const std::string& commandLine) {
+  std::string line = commandLine;
+  STARTUPINFOA startup = {sizeof startup};
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return nullptr;
+  CloseHandle(info.hThread);
+  return info.hProcess;
+}
+
+DWORD RunProcess(const std::string& commandLine, DWORD timeoutMs) {
+  HANDLE process = StartProcess(commandLine);
+  if (!process) return 0xFFFFFFFF;
+  DWORD code = 0xFFFFFFFF;
+  if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+  else TerminateProcess(process, 99);
+  CloseHandle(process);
+  return code;
+}
+
+DWORD FindProcess(const char* suffix) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry = {sizeof entry};
+  DWORD found = 0;
+  size_t length = std::strlen(suffix);
+  for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+    size_t name = std::strlen(entry.szExeFile);
+    if (name > length && _stricmp(entry.szExeFile + name - length, suffix) == 0) found = entry.th32ProcessID;
+  }
+  CloseHandle(snapshot);
+  return found;
 }
 
 namespace {
@@ -173,11 +227,9 @@ BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
   return seen;
 }
 
-LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs, const char* arguments) {
+LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs) {
   LaunchResult result;
-  std::string commandLine = "\"" + exe + "\"";
-  if (arguments) commandLine += std::string(" ") + arguments;
-  HANDLE process = StartProcess(commandLine);
+  HANDLE process = StartProcess("\"" + exe + "\"");
   if (!process) return result;
   DWORD start = GetTickCount();
   result.box = ObserveBox(process, timeoutMs);
@@ -186,4 +238,24 @@ LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs, const char* 
   GetExitCodeProcess(process, &result.exitCode);
   CloseHandle(process);
   return result;
+}
+
+ProgressProbe::ProgressProbe() {
+  mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kProgressProbeMapping);
+  positions = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
+  dll = LoadLibraryA(Sibling("box_probe.dll").c_str());
+  HOOKPROC probe = dll ? reinterpret_cast<HOOKPROC>(GetProcAddress(dll, "ProgressProbeHook")) : nullptr;
+  hook = probe ? SetWindowsHookExA(WH_CALLWNDPROC, probe, dll, 0) : nullptr;
+}
+
+ProgressProbe::~ProgressProbe() {
+  if (hook) UnhookWindowsHookEx(hook);
+  if (dll) FreeLibrary(dll);
+  if (positions) UnmapViewOfFile(positions);
+  if (mapping) CloseHandle(mapping);
+}
+
+std::vector<LONG> ProgressProbe::Positions() const {
+  if (!positions || !hook) return {-1};  // no probe: matches no expectation
+  return std::vector<LONG>(positions + 1, positions + 1 + positions[0]);
 }

@@ -1,5 +1,6 @@
-// What the Windows tests share: a game installation to update, a launcher
-// to run, and an observer for its one message box.
+// What the Windows tests share: a game installation to update, processes
+// to run and find, a launcher to run, and an observer for its one message
+// box and its progress bar.
 #pragma once
 #include <windows.h>
 
@@ -21,7 +22,8 @@ struct LaunchResult {
 // A file next to the running test executable.
 std::string Sibling(const char* name);
 std::string TempDirectory();
-std::vector<std::string> TempFilesMatching(const char* pattern);
+// The names a FindFirstFile pattern matches, "." and ".." left out.
+std::vector<std::string> FilesMatching(const std::string& pattern);
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
@@ -33,7 +35,11 @@ bool RemoveTree(const std::string& path);
 bool SetMachineString(const char* key, const char* name, const std::string& value, DWORD type = REG_SZ);
 bool SetMachineDword(const char* key, const char* name, DWORD value);
 bool GetMachineString(const char* key, const char* name, std::string* value);
+void DeleteMachineValue(const char* key, const char* name);
 void DeleteMachineTree(const char* key);
+// The Windows version Wine reports to processes started from now on; null
+// for the prefix's own.
+bool SetWineVersion(const char* version);
 
 // A fresh installed game: the game key with "SavingPath", "DataPath" and
 // "Language", a game directory with vt3.exe, datafiles\vt3.dat and
@@ -43,8 +49,33 @@ struct GameInstall {
   bool Create(const std::string& gameDirectory, DWORD language, const std::string& executableSource);
 };
 
+// Starts a command line; the process handle, or null.
+HANDLE StartProcess(const std::string& commandLine);
+// Runs a command line to its end; the exit code, or 0xFFFFFFFF when it did
+// not start or did not end within the time.
+DWORD RunProcess(const std::string& commandLine, DWORD timeoutMs = 30000);
+// The first running process whose name ends in `suffix`, or 0.
+DWORD FindProcess(const char* suffix);
+
 // Starts `exe`, watches for its message box (closing it once read), waits
 // for it to end.
-LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs = 60000, const char* arguments = nullptr);
+LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs = 60000);
 // Watches a running process for its box; closes it.
 BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs);
+
+// Records the positions every progress bar is sent while it exists (a
+// global hook, so made before the launcher starts).
+class ProgressProbe {
+ public:
+  ProgressProbe();
+  ~ProgressProbe();
+  ProgressProbe(const ProgressProbe&) = delete;
+  ProgressProbe& operator=(const ProgressProbe&) = delete;
+  std::vector<LONG> Positions() const;
+
+ private:
+  HANDLE mapping;
+  LONG* positions;
+  HMODULE dll;
+  HHOOK hook;
+};

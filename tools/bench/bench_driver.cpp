@@ -17,7 +17,6 @@
 #include "tests/support/box_probe.h"
 #include "tests/support/harness.h"
 #include "tools/bench/clock.h"
-#include "tests/support/process.h"
 #include "transport/control_block.h"
 #include "transport/shared_section.h"
 #include "worker/tests/worker_test_util.h"

@@ -15,7 +15,6 @@
 #include <string>
 
 #include "tests/support/harness.h"
-#include "tests/support/process.h"
 #include "tools/bench/clock.h"
 #include "tools/bench/temp_bytes.h"
 #include "worker/tests/worker_test_util.h"

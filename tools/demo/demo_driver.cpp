@@ -13,7 +13,6 @@
 
 #include "platform/game_key.h"
 #include "tests/support/harness.h"
-#include "tests/support/process.h"
 #include "worker/file_version.h"
 #include "worker/lobby.h"
 #include "worker/tests/worker_test_util.h"
@@ -204,6 +203,6 @@ int main(int argc, char** argv) {
   std::printf("%s\n", std::string(130, '-').c_str());
   for (int i = 0; i < kItemCount; ++i)
     std::printf("%-36s | %-44s | %s\n", kItems[i], before[i].c_str(), Snapshot(i).c_str());
-  std::printf("\nTemporary worker files left: %u\n", static_cast<unsigned>(TempFilesMatching("tmp*.tmp").size()));
+  std::printf("\nTemporary worker files left: %u\n", static_cast<unsigned>(FilesMatching(TempDirectory() + "tmp*.tmp").size()));
   return 0;
 }

@@ -5,13 +5,14 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/harness.h"
 #include "transport/payload_key.h"
 #include "transport/payload_section.h"
-#include "tests/support/harness.h"
-#include "tests/support/process.h"
 
 namespace {
 
+// Resources of this test: 200 the table in a COMP container, 201 the
+// archive payload, 202 the table as it is.
 std::string Resource(uint32_t id) {
   const void* bytes;
   uint32_t size;
@@ -19,44 +20,17 @@ std::string Resource(uint32_t id) {
   return std::string(static_cast<const char*>(bytes), size);
 }
 
-class PayloadFiles : public testing::Test {
- protected:
-  void SetUp() override {
-    dir = TempDirectory() + "vt3_payload_files";
-    RemoveTree(dir);
-    ASSERT_TRUE(MakeDirectories(dir));
-    std::string table;
-    ASSERT_TRUE(ReadFileBytes(VT3_SHIPPED_TABLE, &table));
-    tableBytes = table;
-  }
-  void TearDown() override { RemoveTree(dir); }
-  std::string dir;
-  std::string tableBytes;
-};
-
-TEST_F(PayloadFiles, ContainersAreWrittenInflatedAndPlainDataAsItIs) {
-  std::string container = Resource(200);
-  ASSERT_EQ(container.substr(0, 4), "COMP");
-  std::string path = dir + "\\out.bin", written;
-  ASSERT_TRUE(WriteResourceToFile(200, path.c_str()));
-  ASSERT_TRUE(ReadFileBytes(path, &written));
-  EXPECT_EQ(written, tableBytes);
-  ASSERT_TRUE(WriteRawResourceToFile(200, path.c_str()));
-  ASSERT_TRUE(ReadFileBytes(path, &written));
-  EXPECT_EQ(written, container);
-  std::string archive = Resource(201);
-  ASSERT_EQ(archive.substr(0, 4), "BFV0");
-  ASSERT_TRUE(WriteResourceToFile(201, path.c_str()));
-  ASSERT_TRUE(ReadFileBytes(path, &written));
-  EXPECT_EQ(written, archive);
-}
-
-TEST_F(PayloadFiles, ExistingTargetsAreTruncatedAndMissingIdsTouchNothing) {
-  std::string path = dir + "\\target.txt", written;
-  ASSERT_TRUE(WriteFileBytes(path, std::string(tableBytes.size() * 2, 'x')));
-  ASSERT_TRUE(WriteResourceToFile(202, path.c_str()));
-  ASSERT_TRUE(ReadFileBytes(path, &written));
-  EXPECT_EQ(written, tableBytes);
+TEST(PayloadFiles, ContainersAreWrittenInflatedPlainDataAsItIsAndFailuresTouchNothing) {
+  std::string dir = TempDirectory() + "vt3_payload_files", path = dir + "\\out.bin", table, written;
+  RemoveTree(dir);
+  ASSERT_TRUE(MakeDirectories(dir));
+  ASSERT_TRUE(ReadFileBytes(VT3_SHIPPED_TABLE, &table));
+  ASSERT_TRUE(WriteFileBytes(path, std::string(table.size() * 2, 'x')));  // truncated by the write
+  auto writtenAs = [&](bool ok) { return ok && ReadFileBytes(path, &written) ? written : "failed"; };
+  EXPECT_TRUE(writtenAs(WriteResourceToFile(200, path.c_str())) == table);
+  EXPECT_TRUE(writtenAs(WriteRawResourceToFile(200, path.c_str())) == Resource(200));
+  EXPECT_TRUE(writtenAs(WriteResourceToFile(201, path.c_str())) == Resource(201));
+  EXPECT_EQ(Resource(200).substr(0, 4), "COMP");
   ASSERT_TRUE(WriteFileBytes(path, "keep me"));
   EXPECT_FALSE(WriteResourceToFile(999, path.c_str()));
   EXPECT_FALSE(WriteRawResourceToFile(999, path.c_str()));
@@ -66,16 +40,16 @@ TEST_F(PayloadFiles, ExistingTargetsAreTruncatedAndMissingIdsTouchNothing) {
   EXPECT_FALSE(FileExists(dir + "\\new.txt"));
   EXPECT_FALSE(WriteResourceToFile(202, (dir + "\\no\\such\\dir.txt").c_str()));
   EXPECT_FALSE(WriteResourceToFile(202, dir.c_str()));  // a directory cannot be opened as a file
+  RemoveTree(dir);
 }
 
-TEST_F(PayloadFiles, PublishedPayloadIsReadBackByAnotherProcess) {
+TEST(PayloadSection, PublishedPayloadIsReadBackByAnotherProcess) {
   SharedSection* section = PublishPayloadSection(201, 7);
   ASSERT_NE(section, nullptr);
-  std::string archive = Resource(201);
+  std::string archive = Resource(201), copied, out = TempDirectory() + "vt3_peer.bin";
   const unsigned char* view = static_cast<const unsigned char*>(section->View());
   uint32_t length;
   memcpy(&length, view, 4);
-  EXPECT_EQ(length, archive.size());
   EXPECT_EQ(length, 3741719u);
   MEMORY_BASIC_INFORMATION region;
   VirtualQuery(view, &region, sizeof region);
@@ -83,14 +57,14 @@ TEST_F(PayloadFiles, PublishedPayloadIsReadBackByAnotherProcess) {
   GetSystemInfo(&info);
   EXPECT_EQ(region.RegionSize, (length + 4 + info.dwAllocationGranularity - 1) / info.dwAllocationGranularity *
                                    info.dwAllocationGranularity);
-  // Scrambled in the section, whole words only.
+  // Scrambled in the section, whole words only (3741719 % 4 == 3: a plain tail).
   EXPECT_NE(std::string(reinterpret_cast<const char*>(view) + 4, 4), "BFV0");
-  EXPECT_EQ(view[4 + length - 1], static_cast<unsigned char>(archive[length - 1]));  // 3741719 % 4 == 3: plain tail
+  EXPECT_EQ(view[4 + length - 1], static_cast<unsigned char>(archive[length - 1]));
   char key[16];
   snprintf(key, sizeof key, "%08lx", static_cast<unsigned long>(payloadKey));
-  std::string out = dir + "\\peer.bin", copied;
   EXPECT_EQ(RunProcess("\"" + Sibling("section_peer.exe") + "\" read VuzFshare7 " + key + " \"" + out + "\""), 0u);
   ASSERT_TRUE(ReadFileBytes(out, &copied));
+  DeleteFileA(out.c_str());
   EXPECT_TRUE(copied == archive) << "payload differs after the round trip";
   // A second launcher's publication leaves this one's section alone.
   EXPECT_EQ(PublishPayloadSection(202, 7), nullptr);
@@ -102,7 +76,7 @@ TEST_F(PayloadFiles, PublishedPayloadIsReadBackByAnotherProcess) {
   SharedSection* inflated = PublishPayloadSection(200, 9);
   ASSERT_NE(inflated, nullptr);
   memcpy(&length, inflated->View(), 4);
-  EXPECT_EQ(length, tableBytes.size());
+  EXPECT_EQ(length, Resource(202).size());
   delete inflated;
 }
 
