@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include "platform/game_key.h"
@@ -49,6 +50,11 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->append(chunk, got);
   std::fclose(file);
   return true;
+}
+
+std::string FileBytes(const std::string& path) {
+  std::string bytes;
+  return ReadFileBytes(path, &bytes) ? bytes : "(no file " + path + ")";
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -110,26 +116,7 @@ bool GetMachineString(const char* key, const char* name, std::string* value) {
   return true;
 }
 
-namespace {
-
-bool DeleteValue(HKEY root, const char* key, const char* name) {
-  HKEY handle;
-  if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS) return false;
-  LONG result = RegDeleteValueA(handle, name);
-  RegCloseKey(handle);
-  return result == ERROR_SUCCESS;
-}
-
-}  // namespace
-
-void DeleteMachineValue(const char* key, const char* name) { DeleteValue(HKEY_LOCAL_MACHINE, key, name); }
-
 void DeleteMachineTree(const char* key) { RegDeleteTreeA(HKEY_LOCAL_MACHINE, key); }
-
-bool SetWineVersion(const char* version) {
-  if (version) return SetValue(HKEY_CURRENT_USER, "Software\\Wine", "Version", REG_SZ, version, std::strlen(version) + 1);
-  return DeleteValue(HKEY_CURRENT_USER, "Software\\Wine", "Version");
-}
 
 bool GameInstall::Create(const std::string& gameDirectory, DWORD language, const std::string& executableSource) {
   directory = gameDirectory;
@@ -157,14 +144,17 @@ HANDLE StartProcess(const std::string& commandLine) {
   return info.hProcess;
 }
 
-DWORD RunProcess(const std::string& commandLine, DWORD timeoutMs) {
-  HANDLE process = StartProcess(commandLine);
-  if (!process) return 0xFFFFFFFF;
+DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
   DWORD code = 0xFFFFFFFF;
   if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
   else TerminateProcess(process, 99);
   CloseHandle(process);
   return code;
+}
+
+DWORD RunProcess(const std::string& commandLine, DWORD timeoutMs) {
+  HANDLE process = StartProcess(commandLine);
+  return process ? FinishProcess(process, timeoutMs) : 0xFFFFFFFF;
 }
 
 DWORD FindProcess(const char* suffix) {
@@ -206,10 +196,31 @@ long ProbeIcon(HWND box) {
 
 }  // namespace
 
+HWND FindProgressBar(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    HWND bar;
+    static BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
+      Search* search = reinterpret_cast<Search*>(parameter);
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == search->processId) search->bar = GetDlgItem(window, 1004);
+      return !search->bar;
+    }
+  } search = {processId, nullptr};
+  EnumWindows(Search::Visit, reinterpret_cast<LPARAM>(&search));
+  return search.bar;
+}
+
 BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
   BoxSeen seen;
   DWORD start = GetTickCount();
   while (GetTickCount() - start < timeoutMs) {
+    DWORD_PTR position = 0;
+    HWND bar = FindProgressBar(GetProcessId(process));
+    if (bar && SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100, &position) &&
+        (seen.bar.empty() || seen.bar.back() != LRESULT(position)))
+      seen.bar.push_back(position);
     HWND box = FindWindowA("#32770", kBoxCaption);
     DWORD owner = 0;
     if (box) GetWindowThreadProcessId(box, &owner);
@@ -234,28 +245,7 @@ LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   result.box = ObserveBox(process, timeoutMs);
   result.millisecondsToBox = GetTickCount() - start;
-  if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 99);
-  GetExitCodeProcess(process, &result.exitCode);
-  CloseHandle(process);
+  result.exitCode = FinishProcess(process, timeoutMs);
   return result;
 }
 
-ProgressProbe::ProgressProbe() {
-  mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kProgressProbeMapping);
-  positions = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
-  dll = LoadLibraryA(Sibling("box_probe.dll").c_str());
-  HOOKPROC probe = dll ? reinterpret_cast<HOOKPROC>(GetProcAddress(dll, "ProgressProbeHook")) : nullptr;
-  hook = probe ? SetWindowsHookExA(WH_CALLWNDPROC, probe, dll, 0) : nullptr;
-}
-
-ProgressProbe::~ProgressProbe() {
-  if (hook) UnhookWindowsHookEx(hook);
-  if (dll) FreeLibrary(dll);
-  if (positions) UnmapViewOfFile(positions);
-  if (mapping) CloseHandle(mapping);
-}
-
-std::vector<LONG> ProgressProbe::Positions() const {
-  if (!positions || !hook) return {-1};  // no probe: matches no expectation
-  return std::vector<LONG>(positions + 1, positions + 1 + positions[0]);
-}

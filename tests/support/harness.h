@@ -11,6 +11,7 @@ struct BoxSeen {
   bool shown = false;
   std::string text;
   long icon = 0;  // kBoxIconInformation, kBoxIconError, 3 for another, 0 unknown
+  std::vector<LRESULT> bar;  // the progress bar's positions while watched, each change once
 };
 
 struct LaunchResult {
@@ -27,6 +28,8 @@ std::vector<std::string> FilesMatching(const std::string& pattern);
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
+// The file's bytes, or a text no file of a test holds.
+std::string FileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 bool MakeDirectories(const std::string& path);
 // Removes a directory tree; false when something stayed.
@@ -35,11 +38,7 @@ bool RemoveTree(const std::string& path);
 bool SetMachineString(const char* key, const char* name, const std::string& value, DWORD type = REG_SZ);
 bool SetMachineDword(const char* key, const char* name, DWORD value);
 bool GetMachineString(const char* key, const char* name, std::string* value);
-void DeleteMachineValue(const char* key, const char* name);
 void DeleteMachineTree(const char* key);
-// The Windows version Wine reports to processes started from now on; null
-// for the prefix's own.
-bool SetWineVersion(const char* version);
 
 // A fresh installed game: the game key with "SavingPath", "DataPath" and
 // "Language", a game directory with vt3.exe, datafiles\vt3.dat and
@@ -54,28 +53,16 @@ HANDLE StartProcess(const std::string& commandLine);
 // Runs a command line to its end; the exit code, or 0xFFFFFFFF when it did
 // not start or did not end within the time.
 DWORD RunProcess(const std::string& commandLine, DWORD timeoutMs = 30000);
+// Waits for a started process to end, closes its handle; its exit code.
+DWORD FinishProcess(HANDLE process, DWORD timeoutMs = 30000);
 // The first running process whose name ends in `suffix`, or 0.
 DWORD FindProcess(const char* suffix);
 
 // Starts `exe`, watches for its message box (closing it once read), waits
 // for it to end.
 LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs = 60000);
-// Watches a running process for its box; closes it.
+// Watches a running process for its box, and its progress bar until then;
+// closes the box.
 BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs);
-
-// Records the positions every progress bar is sent while it exists (a
-// global hook, so made before the launcher starts).
-class ProgressProbe {
- public:
-  ProgressProbe();
-  ~ProgressProbe();
-  ProgressProbe(const ProgressProbe&) = delete;
-  ProgressProbe& operator=(const ProgressProbe&) = delete;
-  std::vector<LONG> Positions() const;
-
- private:
-  HANDLE mapping;
-  LONG* positions;
-  HMODULE dll;
-  HHOOK hook;
-};
+// The progress bar (control 1004) of a window of the process, or null.
+HWND FindProgressBar(DWORD processId);

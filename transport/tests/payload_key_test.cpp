@@ -11,8 +11,7 @@ namespace {
 // in one period, the whole period shares the key, and the data stage
 // rebuilds it up to a period later.
 TEST(PayloadKey, SameWithinOnePeriodAndRebuiltByTheDataStage) {
-  const int32_t times[] = {0, kKeyPeriod - 1, kKeyPeriod, 1790000000, INT32_MAX - 10, -1, -kKeyPeriod - 1,
-                           INT32_MIN};
+  const int32_t times[] = {0, kKeyPeriod - 1, 1790000000, INT32_MAX - 10, -1, -kKeyPeriod - 1, INT32_MIN};
   for (int32_t start : times) {
     int32_t remainder = StartTimeRemainder(start);
     EXPECT_GE(remainder, 0) << start;

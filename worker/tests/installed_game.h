@@ -2,6 +2,8 @@
 // run the whole update: the shipped launcher, its worker and the stand-in
 // data stage.
 #pragma once
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,9 +11,19 @@
 #include <vector>
 
 #include "tests/support/harness.h"
+#include "worker/lobby.h"
 #include "worker/tests/worker_test_util.h"
 
+inline std::string SpecialFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
+  return path;
+}
+
 class InstalledGame : public testing::Test {
+ public:
+  void Fault(const std::string& text) { ASSERT_TRUE(WriteFileBytes(GameFile("standin_fault.txt"), text)); }
+
  protected:
   void SetUp() override { Install("C:\\Games\\Vantor 3"); }
   void TearDown() override { RemoveTree(game.directory); }
@@ -20,9 +32,10 @@ class InstalledGame : public testing::Test {
     for (int i = 0; i < 1000 && FindProcess(".tmp"); ++i) Sleep(10);
     ASSERT_TRUE(game.Create(directory, 0x0409, Sibling("vt3_standin_1_0.exe")));
     InstallOldLobbyKey(directory);
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) RemoveTree(SpecialFolder(csidl) + "\\BrenmarkSoft");
+    for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"}) DeleteFileA((SpecialFolder(CSIDL_DESKTOP) + name).c_str());
     tempBefore = FilesMatching(TempDirectory() + "tmp*.tmp");
   }
-  void Fault(const std::string& text) { ASSERT_TRUE(WriteFileBytes(GameFile("standin_fault.txt"), text)); }
   // VT3_LAUNCHER runs another build of the launcher (the signed one).
   LaunchResult Run(std::string launcher = "") {
     const char* other = std::getenv("VT3_LAUNCHER");
@@ -31,10 +44,27 @@ class InstalledGame : public testing::Test {
   }
   std::string GameFile(const std::string& name) const { return game.directory + "\\" + name; }
   std::string GameVersion() const { return Version(GameFile("vt3.exe")); }
-  // Neither the temporary folder nor the game folder keeps a temporary file.
+  // Neither the temporary folder nor the game folder keeps a temporary
+  // file, and no section stays once the launcher has ended.
   void ExpectNoTemporaryLeft() {
     EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
     EXPECT_EQ(FilesMatching(GameFile("tmp*.tmp")), std::vector<std::string>()) << "left in the game folder";
+    for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"}) {
+      HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
+      EXPECT_EQ(mapping, nullptr) << name << " still exists";
+      if (mapping) CloseHandle(mapping);
+    }
+  }
+  // A failed update: the old game, no temporary file, none of the
+  // finishing steps (ReadMe, shortcut, lobby key), so the next run repeats it all.
+  void ExpectOldGameAndNothingFinished() {
+    EXPECT_EQ(GameVersion(), "1.0.0.0");
+    ExpectNoTemporaryLeft();
+    EXPECT_FALSE(FileExists(GameFile("ReadMe_v1_1_En.txt")));
+    EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"));
+    std::string value;
+    EXPECT_TRUE(GetMachineString(kOldLobbyKey, "GUID", &value));
+    EXPECT_FALSE(GetMachineString(kNewLobbyKey, "GUID", &value));
   }
   GameInstall game;
   std::vector<std::string> tempBefore;
