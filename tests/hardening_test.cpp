@@ -94,6 +94,7 @@ TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
       }
     }
   // No game key at all: the game is not installed; nothing is written.
+  Install("C:\\Games\\Vantor 3");
   DeleteMachineTree(kGameKeyPath);
   EXPECT_EQ(Run().box.text, "This update only runs when Vantor 3 is installed on your machine");
   ExpectOldGameAndNothingFinished();
