@@ -4,7 +4,6 @@
 // back through the named mapping "Vt3BoxProbe": 1 information, 2 error,
 // 3 another icon or none.
 #include <windows.h>
-#include <commctrl.h>
 
 #include "tests/support/box_probe.h"
 
@@ -22,31 +21,6 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK BoxProbeHook(int code, WPARAM 
       LONG* view = static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
       if (view) {
         InterlockedExchange(view, answer);
-        UnmapViewOfFile(view);
-      }
-      CloseHandle(mapping);
-    }
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// A global WH_CALLWNDPROC hook, set before the launcher starts (Wine takes
-// up a thread's hooks when its queue is made): records every PBM_SETPOS.
-extern "C" __declspec(dllexport) LRESULT CALLBACK ProgressProbeHook(int code, WPARAM wParam, LPARAM lParam) {
-  const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-  if (code == HC_ACTION && call && call->message == PBM_SETPOS) {
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kProgressProbeMapping);
-    if (mapping) {
-      LONG* view = static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
-      if (view) {
-        LONG index = view[0];
-        if (index < kProgressProbeSlots) {
-          LARGE_INTEGER now;
-          QueryPerformanceCounter(&now);
-          reinterpret_cast<LONGLONG*>(reinterpret_cast<char*>(view) + kProgressProbeTimes)[index] = now.QuadPart;
-          view[1 + index] = static_cast<LONG>(call->wParam);
-          view[0] = index + 1;
-        }
         UnmapViewOfFile(view);
       }
       CloseHandle(mapping);

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/box_probe.h"
 #include "tests/support/harness.h"
+#include "tools/bench/bar_probe.h"
 #include "tools/bench/clock.h"
 #include "transport/control_block.h"
 #include "transport/shared_section.h"
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
       probe = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 8192, kProgressProbeMapping);
       sent = static_cast<LONG*>(MapViewOfFile(probe, FILE_MAP_ALL_ACCESS, 0, 0, 0));
       sent[0] = 0;
-      HMODULE dll = LoadLibraryA(Sibling("box_probe.dll").c_str());
+      HMODULE dll = LoadLibraryA(Sibling("bar_probe.dll").c_str());
       hook = SetWindowsHookExA(WH_CALLWNDPROC,
                                reinterpret_cast<HOOKPROC>(GetProcAddress(dll, "ProgressProbeHook")), dll, 0);
     }
