@@ -19,7 +19,17 @@ const char* kSuccess = "Operation completed";
 const char* kBadRegistry = "Corrupted registery data detected: update aborts.";
 const char* kFailed = "Update process failed: update aborts.";
 
-using Hardening = InstalledGame;
+class Hardening : public InstalledGame {
+ protected:
+  // Starts the shipped launcher with a slow data stage; the worker's process
+  // id once it runs (the first .tmp process: the data stage comes later).
+  HANDLE StartWithWorker(DWORD* worker) {
+    Fault("slow 40\n");
+    HANDLE launcher = StartProcess("\"" + Sibling("Vt3update.exe") + "\"");
+    for (int i = 0; i < 2000 && !(*worker = FindProcess(".tmp")); ++i) Sleep(1);
+    return launcher;
+  }
+};
 
 TEST_F(Hardening, SavingPathsAroundTheLimitNeverOverrun) {
   std::vector<std::string> rootBefore = FilesMatching("C:\\*");
@@ -151,20 +161,11 @@ TEST_F(Hardening, DataStageFailuresKeepTheOldGameAndTheNextRunCompletes) {
   EXPECT_EQ(GameVersion(), "1.1.74.3");
 }
 
-// Starts the shipped launcher with a slow data stage; the worker's process
-// id once it runs (the first .tmp process: the data stage comes later).
-HANDLE StartWithWorker(InstalledGame* test, DWORD* worker) {
-  test->Fault("slow 40\n");
-  HANDLE launcher = StartProcess("\"" + Sibling("Vt3update.exe") + "\"");
-  for (int i = 0; i < 2000 && !(*worker = FindProcess(".tmp")); ++i) Sleep(1);
-  return launcher;
-}
-
 TEST_F(Hardening, KilledWorkerEndsTheRunAndLeavesAWorkingGame) {
   for (DWORD killAfter : {0u, 300u, 1500u}) {
     Install("C:\\Games\\Vantor 3");
     DWORD worker = 0;
-    HANDLE launcher = StartWithWorker(this, &worker);
+    HANDLE launcher = StartWithWorker(&worker);
     Sleep(killAfter);
     HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, worker);
     ASSERT_TRUE(launcher && process);
@@ -187,7 +188,7 @@ TEST_F(Hardening, KilledWorkerEndsTheRunAndLeavesAWorkingGame) {
 
 TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
   DWORD worker = 0;
-  HANDLE first = StartWithWorker(this, &worker);
+  HANDLE first = StartWithWorker(&worker);
   ASSERT_NE(first, nullptr);
   LaunchResult second = Run();
   EXPECT_EQ(second.exitCode, 0u);

@@ -1,8 +1,8 @@
 // The worker's file moves for a test build that can make them fail: a file
 // "worker_faults.txt" in the game directory (the worker's current
 // directory) names, one a line, an operation and the file name its target
-// ends with:
-//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini ...
+// ends with, and "once" for a move that fails only the first time:
+//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini once ...
 #include <windows.h>
 
 #include <cstdio>
@@ -19,11 +19,13 @@ bool Fails(const char* operation, const char* target) {
   char line[MAX_PATH];
   bool fails = false;
   size_t targetLength = std::strlen(target);
+  static int onceUsed = 0;
   while (!fails && std::fgets(line, sizeof line, file)) {
-    char word[16] = {}, name[MAX_PATH] = {};
-    if (std::sscanf(line, "%15s %259[^\r\n]", word, name) != 2 || std::strcmp(word, operation) != 0) continue;
+    char word[16] = {}, name[MAX_PATH] = {}, once[8] = {};
+    if (std::sscanf(line, "%15s %259s %7s", word, name, once) < 2 || std::strcmp(word, operation) != 0) continue;
     size_t nameLength = std::strlen(name);
-    fails = nameLength <= targetLength && _stricmp(target + targetLength - nameLength, name) == 0;
+    fails = nameLength <= targetLength && _stricmp(target + targetLength - nameLength, name) == 0 &&
+            !(std::strcmp(once, "once") == 0 && onceUsed++);
   }
   std::fclose(file);
   if (fails) {

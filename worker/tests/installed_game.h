@@ -21,9 +21,6 @@ inline std::string SpecialFolder(int csidl) {
 }
 
 class InstalledGame : public testing::Test {
- public:
-  void Fault(const std::string& text) { ASSERT_TRUE(WriteFileBytes(GameFile("standin_fault.txt"), text)); }
-
  protected:
   void SetUp() override { Install("C:\\Games\\Vantor 3"); }
   void TearDown() override { RemoveTree(game.directory); }
@@ -33,9 +30,12 @@ class InstalledGame : public testing::Test {
     ASSERT_TRUE(game.Create(directory, 0x0409, Sibling("vt3_standin_1_0.exe")));
     InstallOldLobbyKey(directory);
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) RemoveTree(SpecialFolder(csidl) + "\\BrenmarkSoft");
-    for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"}) DeleteFileA((SpecialFolder(CSIDL_DESKTOP) + name).c_str());
+    for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
+      DeleteFileA((SpecialFolder(CSIDL_DESKTOP) + name).c_str());
     tempBefore = FilesMatching(TempDirectory() + "tmp*.tmp");
   }
+  // What the stand-in data stage is to do (fail, crash, pause, report).
+  void Fault(const std::string& text) { ASSERT_TRUE(WriteFileBytes(GameFile("standin_fault.txt"), text)); }
   // VT3_LAUNCHER runs another build of the launcher (the signed one).
   LaunchResult Run(std::string launcher = "") {
     const char* other = std::getenv("VT3_LAUNCHER");

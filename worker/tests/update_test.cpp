@@ -203,6 +203,18 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "move " + GameFile("vt3.exe") + " failed\r\n");
 }
 
+// The player's settings moved to joystick.bak, and the defaults cannot be
+// put in their place: the settings come back.
+TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
+  std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
+  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move joystick.ini once\n"));
+  EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text,
+            "Your joystick settings may have suffered from the upgrade: please destroy joystick.ini File.");
+  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), settings);
+  EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 1u) << "a file left over";
+  EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "move " + GameFile("data\\players\\joystick.ini") + " failed\r\n");
+}
+
 // A copy of the shipped launcher with one byte of resource `id` changed.
 bool DamagedLauncher(const std::string& copy, unsigned id) {
   if (!CopyFileA(Sibling("Vt3update.exe").c_str(), copy.c_str(), FALSE)) return false;
