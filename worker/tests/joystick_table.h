@@ -1,4 +1,4 @@
-// The default joystick settings as the design tabulates them: CR LF after
+// The default joystick settings, the table the game expects: CR LF after
 // every line, tabs of 8 that put the English comment at column 24 and the
 // French one at column 40. Windows-1252.
 #pragma once
