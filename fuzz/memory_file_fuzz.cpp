@@ -3,12 +3,17 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/memory_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  MemoryFile* stream = MemoryFileOpen("fuzz", size && (data[0] & 1) ? "RbM" : "rbm");
+  // Names of 250 to 265 characters: under 260 they open, from 260 on they do not.
+  std::string name(size ? 250 + (data[0] >> 4) : 4, 'n');
+  MemoryFile* stream = MemoryFileOpen(name.c_str(), size && (data[0] & 1) ? "RbM" : "rbm");
+  if ((stream != nullptr) != (name.size() < 260)) std::abort();
   if (!stream) return 0;
+  if (name != stream->name) std::abort();
   size_t i = 1;
   auto next32 = [&]() {
     uint32_t value = 0;

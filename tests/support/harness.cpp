@@ -123,8 +123,7 @@ bool GameInstall::Create(const std::string& gameDirectory, DWORD language, const
   RemoveTree(directory);
   DeleteMachineTree(kGameKeyPath);
   std::string executable;
-  if (!executableSource.empty() && !ReadFileBytes(executableSource, &executable)) return false;
-  if (executable.empty()) executable = "MZ old game";
+  if (!ReadFileBytes(executableSource, &executable)) return false;
   return MakeDirectories(directory + "\\datafiles") && MakeDirectories(directory + "\\data\\players") &&
          WriteFileBytes(directory + "\\vt3.exe", executable) &&
          WriteFileBytes(directory + "\\datafiles\\vt3.dat", std::string(100000, 'd')) &&
@@ -227,7 +226,6 @@ BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
     if (box && owner == GetProcessId(process) && GetDlgItem(box, 0xFFFF) && GetDlgItem(box, IDOK)) {
       char text[4096] = {};
       GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-      seen.shown = true;
       seen.text = text;
       seen.icon = ProbeIcon(box);
       PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));

@@ -8,7 +8,6 @@
 #include <vector>
 
 struct BoxSeen {
-  bool shown = false;
   std::string text;
   long icon = 0;  // kBoxIconInformation, kBoxIconError, 3 for another, 0 unknown
   std::vector<LRESULT> bar;  // the progress bar's positions while watched, each change once

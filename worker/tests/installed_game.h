@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "tests/support/harness.h"
-#include "worker/lobby.h"
 #include "worker/tests/worker_test_util.h"
 
 inline std::string SpecialFolder(int csidl) {
