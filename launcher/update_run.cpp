@@ -10,8 +10,10 @@
 #include "launcher/payload_integrity.h"
 #include "launcher/run_rules.h"
 #include "launcher/status.h"
+#include "launcher/worker_exit_wait.h"
 #include "platform/file_helpers.h"
 #include "platform/game_settings.h"
+#include "platform/private_folder.h"
 #include "platform/system_library.h"
 #include "transport/control_block.h"
 #include "transport/payload_key.h"
@@ -25,9 +27,6 @@ namespace {
 // Short enough for the bar to follow the block within 50 ms, long enough
 // that waiting costs next to no CPU.
 constexpr DWORD kPollInterval = 30;
-// After the outcome is known the worker may still be finishing; its
-// temporary file can be deleted only once it has ended.
-constexpr DWORD kWorkerExitWait = 30000;
 
 void PumpMessages() {
   MSG message;
@@ -89,8 +88,8 @@ void WaitForWorkerEnd(HANDLE worker) {
   DWORD start = GetTickCount();
   for (;;) {
     DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= kWorkerExitWait) return;
-    DWORD result = MsgWaitForMultipleObjects(1, &worker, FALSE, kWorkerExitWait - elapsed, QS_ALLINPUT);
+    if (elapsed >= workerExitWait) return;
+    DWORD result = MsgWaitForMultipleObjects(1, &worker, FALSE, workerExitWait - elapsed, QS_ALLINPUT);
     if (result != WAIT_OBJECT_0 + 1) return;
     PumpMessages();
   }
@@ -131,14 +130,8 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
   if (!gameData) fail(kStatusPayloadNotPublished, 1);
   if (!archive) fail(kStatusPayloadNotPublished, 2);
 
-  char tempDirectory[MAX_PATH] = {};
-  char tempFile[MAX_PATH] = {};
-  DWORD tempLength = GetTempPathA(MAX_PATH, tempDirectory);
-  if (tempLength == 0 || tempLength >= MAX_PATH || !GetTempFileNameA(tempDirectory, "tmp_", 0, tempFile))
-    tempFile[0] = 0;
-
+  char savingPath[MAX_PATH] = {};
   if (ok) {
-    char savingPath[MAX_PATH] = {};
     char gameDataPath[MAX_PATH] = {};
     char gameExecutable[MAX_PATH] = {};
     // A saving path that is empty, or too long for the names built on it,
@@ -151,14 +144,28 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
       GetFileInfo(gameDataPath, &dataSize, nullptr);
       MakeWritable(gameExecutable);
       if (!HasEnoughDiskSpace(savingPath, RequiredDiskSpace(dataSize))) fail(kStatusNoDiskSpace, 0);
+    } else {
+      savingPath[0] = 0;
     }
   }
 
-  // Held from its write until the clean-up, so past the worker's start: the
-  // temporary folder is open to every program of the user.
+  // The worker runs with administrator rights from a folder of this run
+  // that only administrators can enter. Where the temporary folder's name
+  // cannot be written in the ANSI code page (a profile named in another
+  // script), that folder goes into the game folder, whose name came through
+  // the ANSI registry functions. Held from its write until the clean-up, so
+  // past the worker's start.
+  PrivateFolder runFolder;
   HeldFile heldWorker;
-  if (ok && (!tempFile[0] || !WriteResourceToFile(kWorkerPayload, tempFile, &heldWorker)))
-    fail(kStatusWorkerNotExtracted, 0);
+  char workerFile[MAX_PATH] = {};
+  if (ok) {
+    char temporary[MAX_PATH];
+    bool created = AnsiTemporaryFolder(temporary, MAX_PATH) && runFolder.Create(temporary);
+    if (!created && savingPath[0]) created = runFolder.Create(savingPath);
+    if (!created || !runFolder.FileName(workerFile, MAX_PATH, "tmp", ".tmp") ||
+        !WriteResourceToFile(kWorkerPayload, workerFile, &heldWorker))
+      fail(kStatusWorkerNotExtracted, 0);
+  }
 
   SharedSection control;
   volatile ControlBlock* block = nullptr;
@@ -189,7 +196,7 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     block->sectionCount = kPayloadSectionCount;
 
     // No-wait rather than detached: the handle tells when the worker ends.
-    intptr_t spawned = _spawnl(_P_NOWAIT, tempFile, tempFile, nullptr);
+    intptr_t spawned = _spawnl(_P_NOWAIT, workerFile, workerFile, nullptr);
     if (spawned == -1) {
       fail(kStatusWorkerNotStarted, errno);
     } else {
@@ -221,6 +228,6 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     CloseHandle(worker);
   }
   if (dialog) DestroyWindow(dialog);
-  if (tempFile[0]) DeleteFileA(tempFile);
+  runFolder.Remove();
   return ok ? 1 : 0;
 }

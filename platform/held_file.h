@@ -1,8 +1,8 @@
-// A file written and then held open without write or delete sharing, from
-// the moment it is written until the caller releases it: a program written
-// to a folder that other programs of the user may write to cannot be
-// swapped between its write and its start, which would hand those programs
-// administrator rights.
+// A file created, written and then held open without write or delete
+// sharing, from the moment it exists until the caller releases it. Programs
+// of the player's own account may write where these files go; a file that
+// an elevated program creates there and then starts or trusts must never be
+// one they prepared, swapped or linked to another file.
 #pragma once
 #include <windows.h>
 
@@ -15,10 +15,19 @@ class HeldFile {
   HeldFile(const HeldFile&) = delete;
   HeldFile& operator=(const HeldFile&) = delete;
 
-  // Creates or truncates `path`, writes the bytes, holds the file and reads
-  // it back through the held handle. False, holding nothing, when the file
-  // cannot be written or held, or does not read back as written.
+  // Creates `path`, which must not exist yet, in one step with the bytes,
+  // holds it and reads it back through the held handle. False, holding
+  // nothing and leaving no file of its own behind, when the name is taken,
+  // the file cannot be written or held, has another link, or does not read
+  // back as written.
   bool Write(const char* path, const void* bytes, uint32_t size);
+  // Renames the held file to `target`, replacing it, through the handle
+  // (NT): the file put in place is the one written, whatever another
+  // program did to its name meanwhile. False where the system cannot, or
+  // when the rename failed; the file is then where it was.
+  bool RenameReplacing(const char* target);
+  // Whether RenameReplacing can work on this system at all.
+  static bool CanRename();
   void Release();
 
  private:

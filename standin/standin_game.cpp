@@ -18,6 +18,8 @@
 //                        the DLLs it imports
 //   ignore               end at once and leave the block alone, as a game
 //                        build without the data stage would
+//   linger MS            stay MS milliseconds after storing the result, as
+//                        a game behind its own message box would
 #include <windows.h>
 #include <zlib.h>
 
@@ -42,6 +44,7 @@ struct Faults {
   int32_t failAt = -1;
   int32_t crashAt = -1;
   DWORD pause = 0;
+  DWORD linger = 0;
 };
 
 Faults ReadFaults(const char* commandLine) {
@@ -61,6 +64,8 @@ Faults ReadFaults(const char* commandLine) {
       faults.crashAt = a;
     } else if (!std::strcmp(word, "slow") && std::sscanf(line, "%*s %ld", &a) == 1) {
       faults.pause = static_cast<DWORD>(a);
+    } else if (!std::strcmp(word, "linger") && std::sscanf(line, "%*s %ld", &a) == 1) {
+      faults.linger = static_cast<DWORD>(a);
     } else if (!std::strcmp(word, "ignore")) {
       faults.ignore = true;
     } else if (!std::strcmp(word, "load") && std::sscanf(line, "%*s %259[^\r\n]", rest) == 1) {
@@ -225,5 +230,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   if (!block || block->tag != kControlTag) return 0;
   RunDataStage(block, faults);
   section.Close();
+  if (faults.linger) Sleep(faults.linger);
   return 0;
 }

@@ -2,23 +2,10 @@
 
 #include <windows.h>
 
-#include "platform/system_library.h"
 
-namespace {
+bool CanMoveReplacing() { return HeldFile::CanRename(); }
 
-typedef BOOL(WINAPI* MoveFileExFunction)(LPCSTR, LPCSTR, DWORD);
-
-// Windows 9x exports MoveFileExA only as a stub that fails.
-MoveFileExFunction MoveFileEx() { return IsWindowsNT() ? KernelFunction<MoveFileExFunction>("MoveFileExA") : nullptr; }
-
-}  // namespace
-
-bool CanMoveReplacing() { return MoveFileEx() != nullptr; }
-
-bool MoveReplacing(const char* from, const char* to) {
-  MoveFileExFunction move = MoveFileEx();
-  return move && move(from, to, MOVEFILE_REPLACE_EXISTING);
-}
+bool MoveReplacing(HeldFile* file, const char* to) { return file->RenameReplacing(to); }
 
 bool MoveNoReplace(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
 

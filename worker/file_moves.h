@@ -3,10 +3,12 @@
 // link versions that fail on request.
 #pragma once
 
-// Renames `from` to `to` replacing `to` in one step, where the system has
-// such a move (MoveFileExA on the NT family); false otherwise, or when the
-// move failed, and then both files are as they were.
-bool MoveReplacing(const char* from, const char* to);
+#include "platform/held_file.h"
+
+// Renames the held file to `to` replacing `to` in one step, through its
+// handle, where the system has such a move (the NT family); false
+// otherwise, or when the move failed, and then both files are as they were.
+bool MoveReplacing(HeldFile* file, const char* to);
 // Renames `from` to `to`; fails when `to` exists.
 bool MoveNoReplace(const char* from, const char* to);
 // Copies `from` to `to`; fails when `to` exists.

@@ -7,6 +7,7 @@
 
 #include "platform/file_helpers.h"
 #include "platform/game_settings.h"
+#include "platform/random_name.h"
 #include "transport/payload_resource.h"
 #include "worker/data_stage.h"
 #include "worker/file_moves.h"
@@ -68,10 +69,14 @@ bool RescueNewExecutable(const char* temporary, const char* installed) {
 
 // Puts the new executable in place of the old one: in one rename where the
 // system can replace a file, so that there is never a moment without a
-// vt3.exe; else (9x) delete, then move, with the rescue above.
-bool ReplaceExecutable(const char* temporary, const char* installed, bool* keepTemporary) {
+// vt3.exe, and through the handle held since the write, so that what goes
+// in place is what was written and run (a name released first could be
+// swapped for a link to another file); else (9x, which has neither links
+// nor other accounts) delete, then move, with the rescue above.
+bool ReplaceExecutable(HeldFile* held, const char* temporary, const char* installed, bool* keepTemporary) {
   if (!SetFileAttributesA(installed, FILE_ATTRIBUTE_NORMAL)) return false;
-  if (CanMoveReplacing()) return MoveReplacing(temporary, installed);
+  if (CanMoveReplacing()) return MoveReplacing(held, installed);
+  held->Release();
   if (!DeleteFileA(installed)) return false;
   if (MoveNoReplace(temporary, installed)) return true;
   if (RescueNewExecutable(temporary, installed)) return true;
@@ -126,15 +131,19 @@ bool RunInstallation(const volatile ControlBlock* block) {
   // The new executable is written beside the old one: the data stage then
   // starts from the game's folder and finds the game's DLLs there, nothing
   // from the temporary folder is loaded into it, and the final replacement
-  // is a rename within one folder.
+  // is a rename within one folder. Other accounts may write to a game
+  // folder outside Program Files: the name is unguessable, and the file is
+  // created, written and held in one step, from its write until the data
+  // stage has ended, so that nobody can swap the program this worker starts
+  // with administrator rights.
   char temporary[MAX_PATH] = {};
-  if (!GetTempFileNameA(paths.directory, "tmp_", 0, temporary)) temporary[0] = 0;
-
-  // Held from its write until the data stage has ended, so that nobody can
-  // swap the program this worker starts with administrator rights.
   HeldFile heldGame;
   bool allWell = true;
-  if (!temporary[0] || !WriteRawResourceToFile(kNewGameResource, temporary, &heldGame)) {
+  if (!RandomName(temporary, MAX_PATH, paths.directory, "tmp", ".tmp") ||
+      !WriteRawResourceToFile(kNewGameResource, temporary, &heldGame)) {
+    // Nothing of ours is left under that name, and the name is no longer
+    // ours to delete.
+    temporary[0] = 0;
     // A partial file has no version to check: code 8 stays the one reported.
     workerError = kWorkerCannotWriteExecutable;
     allWell = false;
@@ -151,12 +160,12 @@ bool RunInstallation(const volatile ControlBlock* block) {
       allWell = false;
     }
   }
-  heldGame.Release();
   bool keepTemporary = false;
-  if (allWell && !ReplaceExecutable(temporary, paths.executable, &keepTemporary)) {
+  if (allWell && !ReplaceExecutable(&heldGame, temporary, paths.executable, &keepTemporary)) {
     workerError = kWorkerCannotReplace;
     allWell = false;
   }
+  heldGame.Release();
   if (temporary[0] && !keepTemporary) DeleteFileA(temporary);
   if (!allWell) return false;
 

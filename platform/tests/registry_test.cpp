@@ -43,14 +43,17 @@ TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
     held.Release();
     EXPECT_EQ(RunProcess(peer) & 4u, 4u) << "the peer cannot delete even a released file";
   }
-  // A file another program holds open for writing cannot be held.
-  HANDLE other = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                             0, nullptr);
-  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  // A name that is there already, even a link to another program's file,
+  // is never written through.
+  DeleteFileA(path.c_str());
+  std::string victim = TempDirectory() + "held_file_victim.txt";
+  ASSERT_TRUE(WriteFileBytes(victim, "another program's file"));
+  ASSERT_TRUE(CreateHardLinkA(path.c_str(), victim.c_str(), nullptr));
   HeldFile held;
   EXPECT_FALSE(held.Write(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size())));
-  CloseHandle(other);
+  EXPECT_EQ(FileBytes(victim), "another program's file");
   DeleteFileA(path.c_str());
+  DeleteFileA(victim.c_str());
 }
 
 }  // namespace

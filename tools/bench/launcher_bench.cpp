@@ -14,6 +14,7 @@
 
 #include "launcher/payload_integrity.h"
 #include "platform/held_file.h"
+#include "platform/private_folder.h"
 #include "tools/bench/clock.h"
 #include "transport/comp.h"
 #include "transport/payload_resource.h"
@@ -48,7 +49,6 @@ int main(int argc, char** argv) {
               " | fresh_uncompress fresh_copy130 fresh_copy134  (ms)\n");
   std::printf("# 150: %u bytes inflating to %u; 130: %u; 134: %u\n", worker.size, rawSize, data.size, archive.size);
   for (int run = -1; run < runs; ++run) {  // run -1 warms the pages of the image
-    GetTempFileNameA(tempDirectory, "tmp_", 0, tempFile);
     // The work, in the launcher's order.
     double c0 = Now();
     int32_t damaged = FirstDamagedPayload();
@@ -60,14 +60,16 @@ int main(int argc, char** argv) {
     uint32_t length = 0;
     unsigned char* inflated = InflateCompCopy(worker.bytes, worker.size, &length);
     double t3 = Now();
+    PrivateFolder folder;
     HeldFile held;
-    bool written = inflated && held.Write(tempFile, inflated, length);
+    bool written = inflated && folder.Create(tempDirectory) && folder.FileName(tempFile, MAX_PATH, "tmp", ".tmp") &&
+                   held.Write(tempFile, inflated, length);
     double t4 = Now();
     held.Release();
+    folder.Remove();
     std::free(inflated);
     delete first;
     delete second;
-    DeleteFileA(tempFile);
     // The floor on the same bytes.
     double f0 = Now();
     uLongf produced = rawSize + 2;

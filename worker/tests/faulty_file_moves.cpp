@@ -40,11 +40,9 @@ bool Fails(const char* operation, const char* target) {
 
 }  // namespace
 
-bool CanMoveReplacing() { return IsWindowsNT(); }
+bool CanMoveReplacing() { return HeldFile::CanRename(); }
 
-bool MoveReplacing(const char* from, const char* to) {
-  return !Fails("replace", to) && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
-}
+bool MoveReplacing(HeldFile* file, const char* to) { return !Fails("replace", to) && file->RenameReplacing(to); }
 
 bool MoveNoReplace(const char* from, const char* to) { return !Fails("move", to) && MoveFileA(from, to); }
 

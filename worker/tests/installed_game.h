@@ -32,6 +32,7 @@ class InstalledGame : public testing::Test {
     for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
       DeleteFileA((SpecialFolder(CSIDL_DESKTOP) + name).c_str());
     tempBefore = FilesMatching(TempDirectory() + "tmp*.tmp");
+    runFoldersBefore = FilesMatching(TempDirectory() + "vt3_*");
   }
   // What the stand-in data stage is to do (fail, crash, pause, report).
   void Fault(const std::string& text) { ASSERT_TRUE(WriteFileBytes(GameFile("standin_fault.txt"), text)); }
@@ -48,6 +49,9 @@ class InstalledGame : public testing::Test {
   void ExpectNoTemporaryLeft() {
     EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
     EXPECT_EQ(FilesMatching(GameFile("tmp*.tmp")), std::vector<std::string>()) << "left in the game folder";
+    // The run's own folder, wherever it was made.
+    EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFoldersBefore);
+    EXPECT_EQ(FilesMatching(GameFile("vt3_*")), std::vector<std::string>()) << "left in the game folder";
     for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"}) {
       HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
       EXPECT_EQ(mapping, nullptr) << name << " still exists";
@@ -67,4 +71,5 @@ class InstalledGame : public testing::Test {
   }
   GameInstall game;
   std::vector<std::string> tempBefore;
+  std::vector<std::string> runFoldersBefore;
 };

@@ -1,0 +1,3 @@
+#include "launcher/worker_exit_wait.h"
+
+const uint32_t workerExitWait = 30000;

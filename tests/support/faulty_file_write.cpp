@@ -1,0 +1,20 @@
+// For a test build: a write that puts one byte wrong into the file, as a
+// failing disk, a filter driver or another program between our write and
+// our hold might. What reads back otherwise must never be started.
+#include <vector>
+
+#include "platform/file_write.h"
+
+bool WriteAll(HANDLE file, const void* bytes, uint32_t size) {
+  std::vector<unsigned char> damaged(static_cast<const unsigned char*>(bytes),
+                                     static_cast<const unsigned char*>(bytes) + size);
+  if (size > 0) damaged[size / 2] ^= 0x01;
+  const unsigned char* at = damaged.data();
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(file, at, size, &written, nullptr) || written == 0) return false;
+    at += written;
+    size -= written;
+  }
+  return true;
+}
