@@ -68,7 +68,7 @@ void HeldFile::Release() {
   handle = INVALID_HANDLE_VALUE;
 }
 
-bool HeldFile::Write(const char* path, const void* bytes, uint32_t size) {
+bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool renamable) {
   Release();
   // Created here or not at all: never written through a name somebody else
   // prepared, which may be a link to any file of the system.
@@ -86,12 +86,12 @@ bool HeldFile::Write(const char* path, const void* bytes, uint32_t size) {
   // that refuses deletion keeps the name on this file while the writer
   // closes; the held handle then refuses writers too. Whatever another
   // program managed in between shows in the read-back.
-  // The held handle may rename the file itself (NT), so the bridge lets it.
+  // A renamable hold asks for deletion access, so the bridge lets it.
   HANDLE bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool closed = CloseHandle(writer) != 0;  // a full disk may show only now
-  HANDLE held = CreateFileA(path, GENERIC_READ | (IsWindowsNT() ? DELETE : 0), FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD access = GENERIC_READ | (renamable && IsWindowsNT() ? DELETE : 0);
+  HANDLE held = CreateFileA(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (bridge != INVALID_HANDLE_VALUE) CloseHandle(bridge);
   if (held == INVALID_HANDLE_VALUE || !closed || !SameFile(written, held) || !ReadsBackAs(held, bytes, size)) {
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);

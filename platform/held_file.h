@@ -20,9 +20,12 @@ class HeldFile {
   // nothing and leaving no file of its own behind, when the name is taken,
   // the file cannot be written or held, has another link, or does not read
   // back as written.
-  bool Write(const char* path, const void* bytes, uint32_t size);
-  // Renames the held file to `target`, replacing it, through the handle
-  // (NT): the file put in place is the one written, whatever another
+  // With `renamable` the hold may rename the file itself (NT): readers
+  // that do not share deletion (as a program start and the version
+  // functions do) cannot open it meanwhile.
+  bool Write(const char* path, const void* bytes, uint32_t size, bool renamable = false);
+  // Renames a renamable held file to `target`, replacing it, through the
+  // handle (NT): the file put in place is the one written, whatever another
   // program did to its name meanwhile. False where the system cannot, or
   // when the rename failed; the file is then where it was.
   bool RenameReplacing(const char* target);

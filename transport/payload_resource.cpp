@@ -8,9 +8,9 @@
 
 namespace {
 
-bool WriteWhole(const char* path, const void* bytes, uint32_t size, HeldFile* hold) {
+bool WriteWhole(const char* path, const void* bytes, uint32_t size, HeldFile* hold, bool renamable = false) {
   HeldFile file;
-  return (hold ? hold : &file)->Write(path, bytes, size);
+  return (hold ? hold : &file)->Write(path, bytes, size, renamable);
 }
 
 }  // namespace
@@ -47,9 +47,9 @@ bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold) {
   return written;
 }
 
-bool WriteRawResourceToFile(uint32_t id, const char* path, HeldFile* hold) {
+bool WriteRawResourceToFile(uint32_t id, const char* path, HeldFile* hold, bool renamable) {
   const void* bytes;
   uint32_t size;
   if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return false;
-  return WriteWhole(path, bytes, size, hold);
+  return WriteWhole(path, bytes, size, hold, renamable);
 }

@@ -13,5 +13,6 @@ bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, 
 // or does not read back as written. With `hold`, the file stays held (no
 // writer, no deletion) until the caller releases it.
 bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold = nullptr);
-// The same, byte for byte.
-bool WriteRawResourceToFile(uint32_t id, const char* path, HeldFile* hold = nullptr);
+// The same, byte for byte; with `renamable`, a hold that can rename the
+// file through its handle.
+bool WriteRawResourceToFile(uint32_t id, const char* path, HeldFile* hold = nullptr, bool renamable = false);

@@ -140,7 +140,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
   HeldFile heldGame;
   bool allWell = true;
   if (!RandomName(temporary, MAX_PATH, paths.directory, "tmp", ".tmp") ||
-      !WriteRawResourceToFile(kNewGameResource, temporary, &heldGame)) {
+      !WriteRawResourceToFile(kNewGameResource, temporary, &heldGame, true)) {
     // Nothing of ours is left under that name, and the name is no longer
     // ours to delete.
     temporary[0] = 0;
