@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/file_helpers.h"
 #include "platform/game_settings.h"
+#include "transport/comp.h"
 #include "transport/payload_resource.h"
 #include "worker/data_stage.h"
 #include "worker/file_moves.h"
@@ -119,6 +121,31 @@ bool ReplaceJoystickSettings(const GamePaths& paths) {
   return false;
 }
 
+// Whether joystick.ini holds the defaults byte for byte. A worker ended
+// between their move into place and its record of that left them so; the
+// step again would move them over the player's own settings in
+// joystick.bak.
+bool JoystickSettingsAreDefaults(const GamePaths& paths) {
+  const void* bytes;
+  uint32_t size, length = 0;
+  if (!LoadPayloadResource(kJoystickResource, "BINARY", nullptr, &bytes, &size)) return false;
+  unsigned char* defaults = InflateCompCopy(bytes, size, &length);
+  if (!defaults) return false;
+  bool same = false;
+  HANDLE file = CreateFileA(paths.joystick, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  unsigned char* content = static_cast<unsigned char*>(std::malloc(length + 1));
+  if (file != INVALID_HANDLE_VALUE && content) {
+    // One byte more than the defaults, so that a longer file does not match.
+    DWORD got = 0;
+    same = ReadFile(file, content, length + 1, &got, nullptr) && got == length &&
+           std::memcmp(content, defaults, length) == 0;
+  }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  std::free(content);
+  std::free(defaults);
+  return same;
+}
+
 // The FileVersion of the new game this worker carries, read from its image
 // as GetFileVersionString reads a file.
 bool CarriedGameVersion(char* version) {
@@ -131,8 +158,9 @@ bool CarriedGameVersion(char* version) {
 // Runs the finishing steps that `done` does not name, recording each once
 // it has run (their results are not looked at, but for the joystick
 // settings'), so that none runs twice for one update; the record goes when
-// all are done. Without a `version` nothing is recorded.
-bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done) {
+// all are done. Without a `version` nothing is recorded. `resumed`: an
+// earlier run did the steps `done` names.
+bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bool resumed) {
   auto finished = [&](FinishingStep step, const char* name) {
     done |= step;
     if (version) WriteStepRecord(version, done);
@@ -153,7 +181,7 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done) {
   if (!(done & kStepJoystick)) {
     // The record stays without this step: once the files can be moved, a
     // rerun does what is left.
-    if (!ReplaceJoystickSettings(paths)) {
+    if (!(resumed && JoystickSettingsAreDefaults(paths)) && !ReplaceJoystickSettings(paths)) {
       workerError = kWorkerJoystick;
       return false;
     }
@@ -190,7 +218,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
     uint32_t done = 0;
     if (GetFileVersionString(paths.executable, installed) && std::strcmp(installed, newVersion) == 0 &&
         ReadStepRecord(newVersion, &done))
-      return FinishUpdate(paths, newVersion, done);
+      return FinishUpdate(paths, newVersion, done, true);
   }
 
   // The new executable is written beside the old one: the data stage then
@@ -237,5 +265,5 @@ bool RunInstallation(const volatile ControlBlock* block) {
   if (temporary[0] && !keepTemporary) DeleteFileA(temporary);
   if (!allWell) return false;
   PassCheckpoint("replaced");
-  return FinishUpdate(paths, record, 0);
+  return FinishUpdate(paths, record, 0, false);
 }
