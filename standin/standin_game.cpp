@@ -11,6 +11,9 @@
 // the benchmark, can change what it does, one command a line:
 //   fail CODE AT_COUNT   report CODE once progress reaches AT_COUNT
 //   crash AT_COUNT       end abruptly at AT_COUNT without a result
+//   exit CODE AT_COUNT   end with exit code CODE at AT_COUNT without a
+//                        result, as an abort(), an exit() of a fatal-error
+//                        handler or Task Manager's "End task" would
 //   slow MS              pause MS milliseconds between progress steps
 //   record PATH          append the command line it was given to PATH
 //   where PATH           append its own path and its current directory to PATH
@@ -43,6 +46,8 @@ struct Faults {
   int32_t failCode = 0;
   int32_t failAt = -1;
   int32_t crashAt = -1;
+  UINT exitCode = 0;
+  int32_t exitAt = -1;
   DWORD pause = 0;
   DWORD linger = 0;
 };
@@ -62,6 +67,9 @@ Faults ReadFaults(const char* commandLine) {
       faults.failAt = b;
     } else if (!std::strcmp(word, "crash") && std::sscanf(line, "%*s %ld", &a) == 1) {
       faults.crashAt = a;
+    } else if (!std::strcmp(word, "exit") && std::sscanf(line, "%*s %ld %ld", &a, &b) == 2) {
+      faults.exitCode = static_cast<UINT>(a);
+      faults.exitAt = b;
     } else if (!std::strcmp(word, "slow") && std::sscanf(line, "%*s %ld", &a) == 1) {
       faults.pause = static_cast<DWORD>(a);
     } else if (!std::strcmp(word, "linger") && std::sscanf(line, "%*s %ld", &a) == 1) {
@@ -100,13 +108,14 @@ class DataStage {
   bool Advance(int32_t count) {
     for (;;) {
       if (faults.crashAt >= 0 && reported >= faults.crashAt) ExitProcess(0xC0000005);
+      if (faults.exitAt >= 0 && reported >= faults.exitAt) ExitProcess(faults.exitCode);
       if (faults.failAt >= 0 && reported >= faults.failAt) {
         result = faults.failCode;
         return false;
       }
       if (reported >= count) return true;
       int32_t next = reported + 25 < count ? reported + 25 : count;
-      for (int32_t at : {faults.failAt, faults.crashAt})
+      for (int32_t at : {faults.failAt, faults.crashAt, faults.exitAt})
         if (at > reported && at < next) next = at;
       reported = next;
       block->progressCount = reported;

@@ -131,7 +131,8 @@ TEST_F(Hardening, AccentedFolderAndLobbyValuesOfEveryShape) {
 }
 
 // A data stage code is the data stage's from ten counts on, the worker's
-// text below; a crash, or a game that never takes over the block, is the
+// text below; a crash, an ordinary exit part-way (ended from outside, or
+// its own abort), or a game that never takes over the block, is the
 // general failure. The old game stays and nothing is installed, so that
 // the next run repeats the whole update.
 TEST_F(Hardening, DataStageFailuresKeepTheOldGameAndTheNextRunCompletes) {
@@ -144,6 +145,7 @@ TEST_F(Hardening, DataStageFailuresKeepTheOldGameAndTheNextRunCompletes) {
       {"fail 11 500\n", "Texture data cache is unreachable: update aborts."},
       {"fail 3 5\n", kFailed},
       {"crash 5\n", kFailed},
+      {"exit 1 321\n", kFailed},
       {"ignore\n", kFailed}};
   for (const auto& c : cases) {
     Install("C:\\Games\\Vantor 3");
@@ -184,6 +186,21 @@ TEST_F(Hardening, KilledWorkerEndsTheRunAndLeavesAWorkingGame) {
     std::string version = GameVersion();  // playable, old or new
     EXPECT_TRUE(version == "1.0.0.0" || version == "1.1.74.3") << "vt3.exe: '" << version << "'";
   }
+}
+
+// Any process can create and hold the control block's mutex: the worker
+// waits for it a few seconds at its start and at its end, and reports all
+// the same.
+TEST_F(Hardening, HeldBlockMutexDelaysTheUpdateButNeverFailsIt) {
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, "VuzFshareMutex");
+  ASSERT_NE(mutex, nullptr);
+  LaunchResult result = Run();
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+  EXPECT_EQ(result.box.text, kSuccess);
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_LT(result.millisecondsToBox, 40000u);
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
 }
 
 TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {

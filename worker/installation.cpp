@@ -3,18 +3,24 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/file_helpers.h"
 #include "platform/game_settings.h"
 #include "platform/random_name.h"
+#include "transport/comp.h"
 #include "transport/payload_resource.h"
 #include "worker/data_stage.h"
 #include "worker/file_moves.h"
 #include "worker/file_version.h"
+#include "worker/image_version.h"
+#include "worker/leftover_game.h"
 #include "worker/lobby.h"
 #include "worker/readme.h"
 #include "worker/shortcuts.h"
+#include "worker/step_checkpoint.h"
+#include "worker/step_record.h"
 
 uint32_t workerError = 0;
 
@@ -48,14 +54,19 @@ bool ReadGamePaths(GamePaths* paths) {
 // Whether the data stage took over the block and brought the data up to
 // date. A data stage always marks the block before its work; a program that
 // ended without doing so (an ordinary game build, a start that failed
-// inside the game) updated nothing.
+// inside the game) updated nothing. One that stopped part-way (ended from
+// outside, or by its own abort or exit) left the launcher's 0 in errorCode
+// but never raised the count to its total, which it does as it finishes.
 bool DataStageSucceeded(const volatile ControlBlock* block) {
-  return block->stageTag == kStageTag && block->errorCode == kStageOk;
+  int32_t total = block->progressTotal;
+  return block->stageTag == kStageTag && block->errorCode == kStageOk && total == kStageProgressTotal &&
+         block->progressCount >= total;
 }
 
 // When the old executable is gone and the new one would not move into its
 // place: copy it instead, and if even that fails, keep it and tell the
-// player where it is, so that the game is never lost.
+// player where it is, so that the game is never lost. The box goes above
+// the launcher's progress bar, which is topmost.
 bool RescueNewExecutable(const char* temporary, const char* installed) {
   if (CopyNoReplace(temporary, installed)) return true;
   char message[1024];
@@ -63,7 +74,7 @@ bool RescueNewExecutable(const char* temporary, const char* installed) {
                 "The new Vantor 3 program could not be put in place.\n\nIt has been kept as:\n%s\n\n"
                 "Copy it to %s to play.",
                 temporary, installed);
-  MessageBoxA(nullptr, message, "Vantor 3 v1.1.74.3", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  MessageBoxA(nullptr, message, "Vantor 3 v1.1.74.3", MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   return false;
 }
 
@@ -115,6 +126,76 @@ bool ReplaceJoystickSettings(const GamePaths& paths) {
   return false;
 }
 
+// Whether joystick.ini holds the defaults byte for byte. A worker ended
+// between their move into place and its record of that left them so; the
+// step again would move them over the player's own settings in
+// joystick.bak.
+bool JoystickSettingsAreDefaults(const GamePaths& paths) {
+  const void* bytes;
+  uint32_t size, length = 0;
+  if (!LoadPayloadResource(kJoystickResource, "BINARY", nullptr, &bytes, &size)) return false;
+  unsigned char* defaults = InflateCompCopy(bytes, size, &length);
+  if (!defaults) return false;
+  bool same = false;
+  HANDLE file = CreateFileA(paths.joystick, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  unsigned char* content = static_cast<unsigned char*>(std::malloc(length + 1));
+  if (file != INVALID_HANDLE_VALUE && content) {
+    // One byte more than the defaults, so that a longer file does not match.
+    DWORD got = 0;
+    same = ReadFile(file, content, length + 1, &got, nullptr) && got == length &&
+           std::memcmp(content, defaults, length) == 0;
+  }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  std::free(content);
+  std::free(defaults);
+  return same;
+}
+
+// The FileVersion of the new game this worker carries, read from its image
+// as GetFileVersionString reads a file.
+bool CarriedGameVersion(char* version) {
+  const void* bytes;
+  uint32_t size;
+  return LoadPayloadResource(kNewGameResource, "BINARY", nullptr, &bytes, &size) &&
+         GetImageFileVersion(static_cast<const unsigned char*>(bytes), size, version);
+}
+
+// Runs the finishing steps that `done` does not name, recording each once
+// it has run (their results are not looked at, but for the joystick
+// settings'), so that none runs twice for one update; the record goes when
+// all are done. Without a `version` nothing is recorded. `resumed`: an
+// earlier run did the steps `done` names.
+bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bool resumed) {
+  auto finished = [&](FinishingStep step, const char* name) {
+    done |= step;
+    if (version) WriteStepRecord(version, done);
+    PassCheckpoint(name);
+  };
+  if (!(done & kStepReadMe)) {
+    WriteReadMeFiles(paths.directory);
+    finished(kStepReadMe, "readme");
+  }
+  if (!(done & kStepShortcuts)) {
+    CreateShortcuts(true, true);
+    finished(kStepShortcuts, "shortcuts");
+  }
+  if (!(done & kStepLobby)) {
+    RegisterLobbyApplication();
+    finished(kStepLobby, "lobby");
+  }
+  if (!(done & kStepJoystick)) {
+    // The record stays without this step: once the files can be moved, a
+    // rerun does what is left.
+    if (!(resumed && JoystickSettingsAreDefaults(paths)) && !ReplaceJoystickSettings(paths)) {
+      workerError = kWorkerJoystick;
+      return false;
+    }
+    finished(kStepJoystick, "joystick");
+  }
+  if (version) RemoveStepRecord(version);
+  return true;
+}
+
 }  // namespace
 
 bool RunInstallation(const volatile ControlBlock* block) {
@@ -126,6 +207,23 @@ bool RunInstallation(const volatile ControlBlock* block) {
   if (!SetCurrentDirectoryA(paths.directory)) {
     workerError = kWorkerNoDirectory;
     return false;
+  }
+
+  char newVersion[kVersionStringSize];
+  bool versionKnown = CarriedGameVersion(newVersion);
+  if (versionKnown) {
+    // Without a vt3.exe such a file may be the only copy of the game left,
+    // the one the 9x rescue kept and named to the player.
+    if (GetFileInfo(paths.executable, nullptr, nullptr)) RemoveLeftoverNewGames(paths.directory, newVersion);
+    // The new game already in place with a record of this update: an
+    // earlier run was ended after the replacement, and only the finishing
+    // steps it did not record are left. Without a record the game is
+    // complete, and the version check below says so.
+    char installed[kVersionStringSize];
+    uint32_t done = 0;
+    if (GetFileVersionString(paths.executable, installed) && std::strcmp(installed, newVersion) == 0 &&
+        ReadStepRecord(newVersion, &done))
+      return FinishUpdate(paths, newVersion, done, true);
   }
 
   // The new executable is written beside the old one: the data stage then
@@ -161,21 +259,20 @@ bool RunInstallation(const volatile ControlBlock* block) {
     }
   }
   bool keepTemporary = false;
-  if (allWell && !ReplaceExecutable(&heldGame, temporary, paths.executable, &keepTemporary)) {
-    workerError = kWorkerCannotReplace;
-    allWell = false;
+  const char* record = nullptr;
+  if (allWell) {
+    // Recorded before the rename, so that a run ended right after it
+    // still leaves a record of what is to be done.
+    if (versionKnown && WriteStepRecord(newVersion, 0)) record = newVersion;
+    if (!ReplaceExecutable(&heldGame, temporary, paths.executable, &keepTemporary)) {
+      workerError = kWorkerCannotReplace;
+      allWell = false;
+      if (record) RemoveStepRecord(record);
+    }
   }
   heldGame.Release();
   if (temporary[0] && !keepTemporary) DeleteFileA(temporary);
   if (!allWell) return false;
-
-  WriteReadMeFiles(paths.directory);
-  CreateShortcuts(true, true);
-  RegisterLobbyApplication();
-
-  if (!ReplaceJoystickSettings(paths)) {
-    workerError = kWorkerJoystick;
-    return false;
-  }
-  return true;
+  PassCheckpoint("replaced");
+  return FinishUpdate(paths, record, 0, false);
 }

@@ -10,13 +10,19 @@ namespace {
 
 constexpr int kAttempts = 1000;
 constexpr DWORD kAttemptPause = 10;
+// Any process may create and hold the block's mutex; the worker waits for
+// it this long at most, each time.
+constexpr DWORD kLockWait = 5000;
 
-bool LockWithRetries(SharedSection& section) {
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    if (section.Lock(INFINITE)) return true;
+// An abandoned mutex is given back by Lock and taken on the next try.
+bool LockWithin(SharedSection& section, DWORD total) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= total) return false;
+    if (section.Lock(total - elapsed)) return true;
     Sleep(kAttemptPause);
   }
-  return false;
 }
 
 }  // namespace
@@ -29,16 +35,20 @@ bool RunWorker() {
     if (!block) Sleep(kAttemptPause);
   }
   if (!block) return false;
-  if (LockWithRetries(section)) section.Unlock();
+  if (LockWithin(section, kLockWait)) section.Unlock();
 
   bool installed = RunInstallation(block);
 
-  if (LockWithRetries(section)) {
-    // A code the data stage left is never overwritten.
-    if (!installed && workerError != 0 && block->errorCode == 0) block->errorCode = static_cast<int32_t>(workerError);
-    block->doneFlag = 1;
-    section.Unlock();
-  }
+  // The result is stored even without the lock: the launcher reads these
+  // fields without it, and a worker that ended without them would make a
+  // finished update look like a failure. Only the worker writes them now
+  // that the data stage has ended; errorCode goes first, as the launcher
+  // reads doneFlag first.
+  bool locked = LockWithin(section, kLockWait);
+  // A code the data stage left is never overwritten.
+  if (!installed && workerError != 0 && block->errorCode == 0) block->errorCode = static_cast<int32_t>(workerError);
+  block->doneFlag = 1;
+  if (locked) section.Unlock();
   section.Close();
   return installed;
 }

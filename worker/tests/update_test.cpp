@@ -16,6 +16,7 @@
 #include "tests/support/box_probe.h"
 #include "transport/shared_section.h"
 #include "worker/data_stage.h"
+#include "worker/image_version.h"
 #include "worker/tests/joystick_table.h"
 #include "worker/tests/installed_game.h"
 
@@ -206,6 +207,64 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "move " + GameFile("vt3.exe") + " failed\r\n");
 }
 
+// A worker killed once the new game is in place, or once the joystick
+// settings are (recorded or, killed just before, not yet), leaves a game a
+// rerun can finish: it runs only the steps left (no data stage), none
+// twice, so joystick.bak still holds the player's own settings. On the way it removes a new game an earlier run
+// left in the game folder, and no other file. Once complete, the game is
+// too new for another run.
+TEST_F(Update, ARerunFinishesWhatAKilledWorkerLeftUndone) {
+  const char* kFailed = "Update process failed: update aborts.";
+  const std::pair<std::string, bool> kills[] = {{"replaced", true}, {"joystick", true}, {"joystick", false}};
+  for (const auto& kill : kills) {
+    const std::string& step = kill.first;
+    Install("C:\\Games\\Vantor 3");
+    std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
+    ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "end " + step + "\n"));
+    EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text, kFailed) << step;
+    EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "ended at " + step + "\r\n");
+    EXPECT_EQ(GameVersion(), "1.1.74.3") << step;
+    DeleteFileA(GameFile("worker_faults.txt").c_str());
+    // The README's record: all four steps but the joystick settings'.
+    if (!kill.second) {
+      ASSERT_TRUE(SetMachineDword(kGameKeyPath, "Update 1.1.74.3", 7));
+    }
+
+    // The new game under the update's temporary naming goes; another
+    // program, another name or a text stays.
+    const std::pair<const char*, std::string> others[] = {
+        {"tmpab12.tmp", FileBytes(Sibling("vt3_standin_1_1.exe"))},
+        {"tmp0123456789abcdef.tmp", FileBytes(Sibling("vt3_standin_1_1.exe"))},
+        {"tmp1234.tmp", "not a program"},
+        {"tmp5678.tmp", FileBytes(Sibling("vt3_standin_1_0.exe"))},
+        {"tmpgame.tmp", FileBytes(Sibling("vt3_standin_1_1.exe"))}};
+    for (const auto& other : others) ASSERT_TRUE(WriteFileBytes(GameFile(other.first), other.second));
+    std::string record = TempDirectory() + "vt3_command_line.txt";
+    DeleteFileA(record.c_str());
+    Fault("record " + record + "\n");
+
+    EXPECT_EQ(Run().box.text, "Operation completed") << step << kill.second;
+    EXPECT_FALSE(FileExists(record)) << step << ": the data stage ran again";
+    for (const auto& other : others) {
+      bool ours = other.first == std::string("tmpab12.tmp") || other.first == std::string("tmp0123456789abcdef.tmp");
+      EXPECT_EQ(FileExists(GameFile(other.first)), !ours) << other.first;
+      DeleteFileA(GameFile(other.first).c_str());
+    }
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings) << step << kill.second;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings()) << step;
+    for (const char* language : {"En", "Fr", "Ger", "Ita", "Spa", "Swe"})
+      EXPECT_TRUE(FileExists(GameFile(std::string("ReadMe_v1_1_") + language + ".txt"))) << step << language;
+    for (const std::string& folder : {SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3",
+                                      SpecialFolder(CSIDL_DESKTOP)})
+      EXPECT_TRUE(FileExists(folder + "\\Vantor 3.lnk")) << step << folder;
+    std::string value;
+    EXPECT_TRUE(GetMachineString(kNewLobbyKey, "CURRENTDIRECTORY", &value) && value == game.directory) << step;
+    EXPECT_FALSE(GetMachineString(kOldLobbyKey, "GUID", &value)) << step;
+    ExpectNoTemporaryLeft();
+  }
+  EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
+}
+
 // The player's settings moved to joystick.bak, and the defaults cannot be
 // put in their place: the settings come back.
 TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
@@ -283,10 +342,28 @@ TEST_F(Update, MissingJoystickSettingsGetTheDefaultsAndAnOlderBackupStays) {
   }
 }
 
-// Only the first translation's table counts, whatever comes first.
+// Only the first translation's table counts, whatever comes first; an
+// image in memory (the new game the worker carries) reads as its file does,
+// and a cut one reads as none.
 TEST(FileVersion, ReadsTheFirstTranslation) {
-  EXPECT_EQ(Version(Sibling("version_decoy.exe")), "1.1.74.3");
-  EXPECT_EQ(Version(Sibling("section_peer.exe")), "");  // no version resource
+  const struct {
+    const char* name;
+    bool cut;
+    const char* version;
+  } files[] = {{"version_decoy.exe", false, "1.1.74.3"},
+               {"section_peer.exe", false, ""},  // no version resource
+               {"vt3_standin_1_0.exe", false, "1.0.0.0"},
+               {"vt3_standin_1_1.exe", false, "1.1.74.3"},
+               {"vt3_standin_1_1.exe", true, ""}};
+  for (const auto& file : files) {
+    std::string bytes = FileBytes(Sibling(file.name));
+    // Cut within the version resource, at its FileVersion.
+    if (file.cut) bytes.resize(std::min(bytes.size(), bytes.find(std::string("F\0i\0l\0e\0V", 9)) + 4));
+    else EXPECT_EQ(Version(Sibling(file.name)), file.version) << file.name;
+    char version[kVersionStringSize] = {};
+    bool read = GetImageFileVersion(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), version);
+    EXPECT_EQ(read ? std::string(version) : "", file.version) << file.name << file.cut;
+  }
   EXPECT_FALSE(IsNewerFileVersion(Sibling("vt3_standin_1_1.exe").c_str(), "C:\\no\\such\\vt3.exe"));
 }
 

@@ -1,0 +1,44 @@
+#include "worker/leftover_game.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/file_helpers.h"
+#include "worker/file_version.h"
+
+namespace {
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (Lower(c) >= 'a' && Lower(c) <= 'f'); }
+
+// "tmp", the hexadecimal digits of a name the update makes (sixteen; one
+// to four from the temporary-file service of earlier builds), ".tmp", in
+// any case.
+bool IsTemporaryName(const char* name) {
+  if (Lower(name[0]) != 't' || Lower(name[1]) != 'm' || Lower(name[2]) != 'p') return false;
+  size_t digits = 0;
+  while (digits < 17 && IsHexDigit(name[3 + digits])) ++digits;
+  const char* rest = name + 3 + digits;
+  return ((digits >= 1 && digits <= 4) || digits == 16) && rest[0] == '.' && Lower(rest[1]) == 't' &&
+         Lower(rest[2]) == 'm' && Lower(rest[3]) == 'p' && rest[4] == 0;
+}
+
+}  // namespace
+
+void RemoveLeftoverNewGames(const char* gameDirectory, const char* newVersion) {
+  char pattern[MAX_PATH];
+  if (!FormatPath(pattern, MAX_PATH, "%s\\tmp*.tmp", gameDirectory)) return;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    char path[MAX_PATH], version[kVersionStringSize];
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTemporaryName(found.cFileName) &&
+        FormatPath(path, MAX_PATH, "%s\\%s", gameDirectory, found.cFileName) &&
+        GetFileVersionString(path, version) && std::strcmp(version, newVersion) == 0)
+      DeleteFileA(path);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}

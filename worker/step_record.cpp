@@ -1,0 +1,51 @@
+#include "worker/step_record.h"
+
+#include <windows.h>
+
+#include "platform/file_helpers.h"
+#include "platform/game_key.h"
+
+namespace {
+
+// Windows 9x allows value names of at most 255 characters.
+constexpr uint32_t kValueNameSize = 256;
+
+bool ValueName(const char* version, char* name) { return FormatPath(name, kValueNameSize, "Update %s", version); }
+
+HKEY OpenGameKey(REGSAM access) {
+  HKEY key = nullptr;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, access, &key) == ERROR_SUCCESS ? key : nullptr;
+}
+
+}  // namespace
+
+bool ReadStepRecord(const char* version, uint32_t* steps) {
+  char name[kValueNameSize];
+  HKEY key = ValueName(version, name) ? OpenGameKey(KEY_QUERY_VALUE) : nullptr;
+  if (!key) return false;
+  DWORD type = 0, value = 0, size = sizeof value;
+  bool read = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+              type == REG_DWORD && size == sizeof value;
+  RegCloseKey(key);
+  if (read) *steps = value;
+  return read;
+}
+
+bool WriteStepRecord(const char* version, uint32_t steps) {
+  char name[kValueNameSize];
+  HKEY key = ValueName(version, name) ? OpenGameKey(KEY_SET_VALUE) : nullptr;
+  if (!key) return false;
+  DWORD value = steps;
+  bool written =
+      RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return written;
+}
+
+void RemoveStepRecord(const char* version) {
+  char name[kValueNameSize];
+  HKEY key = ValueName(version, name) ? OpenGameKey(KEY_SET_VALUE) : nullptr;
+  if (!key) return;
+  RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
