@@ -11,6 +11,9 @@ void CopyBounded(char* buffer, const char* text) {
   if (text) std::strncpy(buffer, text, MAX_PATH - 1);
 }
 
+// The value name as UTF-16; false when it does not convert.
+bool WideName(const char* name, WCHAR* wide) { return MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH) > 0; }
+
 }  // namespace
 
 RegistryKey::RegistryKey(const char* path, const char* name) : keyHandle(nullptr) {
@@ -72,13 +75,6 @@ bool RegistryKey::SetString(const char* text) {
   return RegSetValueExA(keyHandle, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(valueData),
                         static_cast<DWORD>(std::strlen(valueData) + 1)) == ERROR_SUCCESS;
 }
-
-namespace {
-
-// The value name as UTF-16; false when it does not convert.
-bool WideName(const char* name, WCHAR* wide) { return MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH) > 0; }
-
-}  // namespace
 
 const WCHAR* RegistryKey::GetWideString() {
   WCHAR name[MAX_PATH];

@@ -46,7 +46,8 @@ void MakeDirectory(const WCHAR* path) {
     return;
   }
   char narrow[MAX_PATH];
-  if (WideCharToMultiByte(CP_ACP, 0, path, -1, narrow, MAX_PATH, nullptr, nullptr) > 0) CreateDirectoryA(narrow, nullptr);
+  if (WideCharToMultiByte(CP_ACP, 0, path, -1, narrow, MAX_PATH, nullptr, nullptr) > 0)
+    CreateDirectoryA(narrow, nullptr);
 }
 
 // folder + an ASCII suffix in a buffer of MAX_PATH; false, with an empty

@@ -216,7 +216,8 @@ TEST_F(Update, ProfileFoldersAndLobbyValuesOutsideTheCodePage) {
   const std::wstring desktop = profile + L"\\\u0420\u0430\u0431\u043E\u0447\u0438\u0439 \u0441\u0442\u043E\u043B";
   const std::wstring programs = profile + L"\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B";
   ASSERT_TRUE(InCodePage(profile).empty()) << "the code page holds Cyrillic";
-  for (const std::wstring& folder : {profile, desktop, programs}) ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  for (const std::wstring& folder : {profile, desktop, programs})
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
   const char* userShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   for (const auto& folder : {std::make_pair("Desktop", desktop), std::make_pair("Programs", programs)}) {
