@@ -293,6 +293,13 @@ const char* StringTable::Lookup(const char* label) const {
   return columns[fallbackLanguage][row];
 }
 
+const char* StringTable::Lookup(const char* label, int32_t inLanguage) const {
+  int32_t row = FindRow(label);
+  if (row < 0) return nullptr;
+  const char* text = Text(row, inLanguage);
+  return text ? text : columns[fallbackLanguage][row];
+}
+
 const char* StringTable::Label(int32_t row) const {
   return (row >= 0 && row < rowCount) ? columns[kLabelColumn][row] : nullptr;
 }

@@ -25,6 +25,9 @@ class StringTable {
   int32_t LoadStream(MemoryFile* stream, int32_t language, bool merge);
   void SetLanguage(int32_t language);
   const char* Lookup(const char* label) const;
+  // The label's text in `language` (0 to 5) rather than the table's own,
+  // English where that column has none; null for an unknown label.
+  const char* Lookup(const char* label, int32_t language) const;
 
   int32_t RowCount() const { return rowCount; }
   int32_t Language() const { return language; }

@@ -1,6 +1,7 @@
 #include "platform/registry_key.h"
 
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -9,6 +10,9 @@ void CopyBounded(char* buffer, const char* text) {
   std::memset(buffer, 0, MAX_PATH);
   if (text) std::strncpy(buffer, text, MAX_PATH - 1);
 }
+
+// The value name as UTF-16; false when it does not convert.
+bool WideName(const char* name, WCHAR* wide) { return MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH) > 0; }
 
 }  // namespace
 
@@ -24,6 +28,7 @@ void RegistryKey::Assign(const char* path, const char* name) {
   CopyBounded(keyPath, path);
   CopyBounded(valueName, name);
   std::memset(valueData, 0, sizeof valueData);
+  std::memset(wideData, 0, sizeof wideData);
 }
 
 bool RegistryKey::Open() {
@@ -69,6 +74,29 @@ bool RegistryKey::SetString(const char* text) {
   CopyBounded(valueData, text);
   return RegSetValueExA(keyHandle, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(valueData),
                         static_cast<DWORD>(std::strlen(valueData) + 1)) == ERROR_SUCCESS;
+}
+
+const WCHAR* RegistryKey::GetWideString() {
+  WCHAR name[MAX_PATH];
+  if (!keyHandle || !WideName(valueName, name)) return nullptr;
+  std::memset(wideData, 0, sizeof wideData);
+  DWORD type = 0;
+  DWORD size = sizeof wideData;
+  if (RegQueryValueExW(keyHandle, name, nullptr, &type, reinterpret_cast<BYTE*>(wideData), &size) != ERROR_SUCCESS ||
+      type != REG_SZ)
+    return nullptr;
+  if (size >= sizeof wideData - 1 && wideData[MAX_PATH - 1] != 0) return nullptr;
+  return wideData;
+}
+
+bool RegistryKey::SetWideString(const WCHAR* text) {
+  WCHAR name[MAX_PATH];
+  size_t length = text ? std::wcslen(text) : MAX_PATH;
+  if (!keyHandle || length >= MAX_PATH || !WideName(valueName, name)) return false;
+  std::memset(wideData, 0, sizeof wideData);
+  std::memcpy(wideData, text, length * sizeof(WCHAR));
+  return RegSetValueExW(keyHandle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wideData),
+                        static_cast<DWORD>((length + 1) * sizeof(WCHAR))) == ERROR_SUCCESS;
 }
 
 bool RegistryKey::Delete() {

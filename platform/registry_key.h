@@ -18,6 +18,10 @@ class RegistryKey {
   const char* GetString();
   // Texts of 260 characters or more are refused.
   bool SetString(const char* text);
+  // The same as UTF-16, for texts the code page cannot hold. NT only: the
+  // wide registry functions are stubs on 9x.
+  const WCHAR* GetWideString();
+  bool SetWideString(const WCHAR* text);
   // With an empty value name, deletes the key itself and closes it.
   bool Delete();
   bool IsOpen() const { return keyHandle != nullptr; }
@@ -26,5 +30,6 @@ class RegistryKey {
   char keyPath[MAX_PATH];
   char valueName[MAX_PATH];
   char valueData[MAX_PATH];
+  WCHAR wideData[MAX_PATH];
   HKEY keyHandle;
 };

@@ -3,12 +3,20 @@
 #include <initializer_list>
 
 #include "platform/registry_key.h"
+#include "platform/system_library.h"
 
 namespace {
 
 void CopyValue(const char* name) {
   RegistryKey from(kOldLobbyKey, name);
   RegistryKey to(kNewLobbyKey, name);
+  // Through the code page a value loses the characters it cannot hold; the
+  // wide functions copy it whole (9x has only stubs of them).
+  if (IsWindowsNT()) {
+    const WCHAR* text = from.GetWideString();
+    if (text) to.SetWideString(text);
+    return;
+  }
   const char* text = from.GetString();
   if (text) to.SetString(text);
 }

@@ -5,33 +5,63 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <initializer_list>
 
 #include "platform/file_helpers.h"
 #include "platform/game_key.h"
+#include "platform/system_library.h"
 
 namespace {
 
-// The folder's path, or false when the system cannot resolve it.
-bool SpecialFolderPath(int csidl, char* path) {
+// NT 4.0's shell32 has it; that every 9x one exports it (as a stub) is not
+// documented, so it is looked up rather than imported, and called on NT only.
+typedef BOOL(WINAPI* SHGetPathFromIDListWFunction)(LPCITEMIDLIST, LPWSTR);
+
+// The folder's path, or false when the system cannot resolve it. On NT it
+// comes whole as UTF-16, so that a profile named outside the code page
+// keeps its letters; 9x knows its code page only.
+bool SpecialFolderPath(int csidl, WCHAR* path) {
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return false;
-  bool found = SHGetPathFromIDListA(items, path) && path[0];
+  bool found;
+  if (IsWindowsNT()) {
+    auto getPath =
+        LookUpFunction<SHGetPathFromIDListWFunction>(GetModuleHandleA("shell32.dll"), "SHGetPathFromIDListW");
+    found = getPath && getPath(items, path) && path[0];
+  } else {
+    char narrow[MAX_PATH] = {};
+    found = SHGetPathFromIDListA(items, narrow) && narrow[0] &&
+            MultiByteToWideChar(CP_ACP, 0, narrow, -1, path, MAX_PATH) > 0;
+  }
   CoTaskMemFree(items);
   return found;
 }
 
-void CreatePair(const char* folder, const char* target, const char* gameDirectory) {
-  char link[MAX_PATH];
-  if (FormatPath(link, MAX_PATH, "%s\\Vantor 3 (NoSetup).lnk", folder))
-    CreateShortcut(link, target, gameDirectory, "-NoSetup");
-  if (FormatPath(link, MAX_PATH, "%s\\Vantor 3.lnk", folder)) CreateShortcut(link, target, gameDirectory, "-Setup");
+// An existing directory, or a failure to make one, is not looked at.
+void MakeDirectory(const WCHAR* path) {
+  if (IsWindowsNT()) {
+    CreateDirectoryW(path, nullptr);
+    return;
+  }
+  char narrow[MAX_PATH];
+  if (WideCharToMultiByte(CP_ACP, 0, path, -1, narrow, MAX_PATH, nullptr, nullptr) > 0)
+    CreateDirectoryA(narrow, nullptr);
 }
 
-}  // namespace
+// folder + an ASCII suffix in a buffer of MAX_PATH; false, with an empty
+// buffer, when it would not fit.
+bool JoinPath(WCHAR* buffer, const WCHAR* folder, const char* suffix) {
+  size_t length = std::wcslen(folder), extra = std::strlen(suffix);
+  buffer[0] = 0;
+  if (length + extra >= MAX_PATH) return false;
+  std::memcpy(buffer, folder, length * sizeof(WCHAR));
+  for (size_t i = 0; i <= extra; ++i) buffer[length + i] = static_cast<unsigned char>(suffix[i]);
+  return true;
+}
 
-void CreateShortcut(const char* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
-  if (!linkPath || !target || !workingDirectory || !arguments) return;
+void SaveShortcut(const WCHAR* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
   IShellLinkA* link = nullptr;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                               reinterpret_cast<void**>(&link))))
@@ -41,11 +71,25 @@ void CreateShortcut(const char* linkPath, const char* target, const char* workin
   link->SetWorkingDirectory(workingDirectory);
   IPersistFile* file = nullptr;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    WCHAR widePath[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, linkPath, -1, widePath, MAX_PATH) > 0) file->Save(widePath, TRUE);
+    file->Save(linkPath, TRUE);
     file->Release();
   }
   link->Release();
+}
+
+void CreatePair(const WCHAR* folder, const char* target, const char* gameDirectory) {
+  WCHAR link[MAX_PATH];
+  if (JoinPath(link, folder, "\\Vantor 3 (NoSetup).lnk")) SaveShortcut(link, target, gameDirectory, "-NoSetup");
+  if (JoinPath(link, folder, "\\Vantor 3.lnk")) SaveShortcut(link, target, gameDirectory, "-Setup");
+}
+
+}  // namespace
+
+void CreateShortcut(const char* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
+  if (!linkPath || !target || !workingDirectory || !arguments) return;
+  WCHAR widePath[MAX_PATH];
+  if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, linkPath, -1, widePath, MAX_PATH) > 0)
+    SaveShortcut(widePath, target, workingDirectory, arguments);
 }
 
 void CreateShortcuts(bool startMenu, bool desktop) {
@@ -65,19 +109,19 @@ void CreateShortcuts(bool startMenu, bool desktop) {
   std::fclose(probe);
   if (startMenu) {
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-      char folder[MAX_PATH] = {};
-      char maker[MAX_PATH];
-      char game[MAX_PATH];
-      if (!SpecialFolderPath(csidl, folder) || !FormatPath(maker, MAX_PATH, "%s\\BrenmarkSoft", folder) ||
-          !FormatPath(game, MAX_PATH, "%s\\BrenmarkSoft\\Vantor 3", folder))
+      WCHAR folder[MAX_PATH] = {};
+      WCHAR maker[MAX_PATH];
+      WCHAR game[MAX_PATH];
+      if (!SpecialFolderPath(csidl, folder) || !JoinPath(maker, folder, "\\BrenmarkSoft") ||
+          !JoinPath(game, folder, "\\BrenmarkSoft\\Vantor 3"))
         continue;
-      CreateDirectoryA(maker, nullptr);
-      CreateDirectoryA(game, nullptr);
+      MakeDirectory(maker);
+      MakeDirectory(game);
       CreatePair(game, target, gameDirectory);
     }
   }
   if (desktop) {
-    char folder[MAX_PATH] = {};
+    WCHAR folder[MAX_PATH] = {};
     if (SpecialFolderPath(CSIDL_DESKTOP, folder)) CreatePair(folder, target, gameDirectory);
   }
 }

@@ -87,6 +87,21 @@ TEST(TableFormat, EachRuleOfTheFormat) {
   }
 }
 
+// A text of a column other than the table's own (the English one the
+// launcher falls back on): English where that column has none.
+TEST(TableLookup, AnyColumnWithEnglishInPlaceOfAGap) {
+  StringTable table;
+  ASSERT_EQ(LoadText(table, "L;E;F;G\r\nA;one;un;eins\r\nB;two;;zwei\r\n", 1), 0);
+  const struct {
+    const char* label;
+    int32_t language;
+    const char* text;
+  } cases[] = {{"A", 0, "one"}, {"a", 2, "eins"}, {"A", 1, "un"}, {"B", 1, "two"},
+               {"B", 5, "two"}, {"A", 6, "one"},  {"A", -1, "one"}, {"C", 0, nullptr}};
+  for (const auto& c : cases) EXPECT_STREQ(table.Lookup(c.label, c.language), c.text) << c.label << c.language;
+  EXPECT_STREQ(table.Lookup("A"), "un");
+}
+
 // A line of 8192 characters or more, or a field of 4096 or more, fails the
 // load at its line number and leaves no rows.
 TEST(TableLimits, LinesUpTo8191AndFieldsUpTo4095Fit) {

@@ -19,12 +19,24 @@ TEST(GameSettings, ReadsAnUnterminatedStringTerminatedOrNotAtAll) {
   HKEY raw;
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
   RegSetValueExA(raw, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("abcdefghij"), 10);
-  RegCloseKey(raw);
   char small[10], larger[64];
   EXPECT_FALSE(ReadGameSetting("Bare", small, sizeof small));
   EXPECT_TRUE(ReadGameSetting("Bare", larger, sizeof larger));
   EXPECT_STREQ(larger, "abcdefghij");
   EXPECT_STREQ(RegistryKey(kGameKeyPath, "Bare").GetString(), "abcdefghij");
+  // The wide functions (NT) count characters: 259 and a terminator fit,
+  // 260 without one do not, in either direction.
+  const std::wstring fits(259, L'\u0416'), full(MAX_PATH, L'\u0416');
+  RegSetValueExW(raw, L"WideBare", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"abcdefghij"), 10 * sizeof(WCHAR));
+  RegSetValueExW(raw, L"WideFull", 0, REG_SZ, reinterpret_cast<const BYTE*>(full.c_str()), MAX_PATH * sizeof(WCHAR));
+  RegCloseKey(raw);
+  EXPECT_STREQ(RegistryKey(kGameKeyPath, "WideBare").GetWideString(), L"abcdefghij");
+  EXPECT_EQ(RegistryKey(kGameKeyPath, "WideFull").GetWideString(), nullptr);
+  RegistryKey written(kGameKeyPath, "Written");
+  EXPECT_FALSE(written.SetWideString(full.c_str()));
+  EXPECT_TRUE(written.SetWideString(fits.c_str()));
+  const WCHAR* back = written.GetWideString();
+  EXPECT_TRUE(back && back == fits);
   DeleteMachineTree(kGameKeyPath);
 }
 

@@ -94,7 +94,39 @@ bool SetValue(HKEY root, const char* key, const char* name, DWORD type, const vo
   return result == ERROR_SUCCESS;
 }
 
+bool SetWideValue(HKEY root, const char* key, const char* name, DWORD type, const std::wstring& value) {
+  HKEY handle;
+  if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+    return false;
+  std::wstring wideName(name, name + std::strlen(name));  // value names here are ASCII
+  LONG result = RegSetValueExW(handle, wideName.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                               static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR)));
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
 }  // namespace
+
+bool SetUserWideString(const char* key, const char* name, const std::wstring& value, DWORD type) {
+  return SetWideValue(HKEY_CURRENT_USER, key, name, type, value);
+}
+
+bool SetMachineWideString(const char* key, const char* name, const std::wstring& value) {
+  return SetWideValue(HKEY_LOCAL_MACHINE, key, name, REG_SZ, value);
+}
+
+bool GetMachineWideString(const char* key, const char* name, std::wstring* value) {
+  HKEY handle;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  std::wstring wideName(name, name + std::strlen(name));
+  WCHAR buffer[4096] = {};
+  DWORD size = sizeof buffer - sizeof(WCHAR), type = 0;
+  LONG result = RegQueryValueExW(handle, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(handle);
+  if (result != ERROR_SUCCESS || type != REG_SZ) return false;
+  *value = buffer;
+  return true;
+}
 
 bool SetMachineString(const char* key, const char* name, const std::string& value, DWORD type) {
   return SetValue(HKEY_LOCAL_MACHINE, key, name, type, value.c_str(), static_cast<DWORD>(value.size() + 1));
@@ -227,6 +259,9 @@ BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
       char text[4096] = {};
       GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
       seen.text = text;
+      WCHAR wide[4096] = {};
+      GetDlgItemTextW(box, 0xFFFF, wide, 4096);
+      seen.wideText = wide;
       seen.icon = ProbeIcon(box);
       PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
       return seen;

@@ -8,7 +8,8 @@
 #include <vector>
 
 struct BoxSeen {
-  std::string text;
+  std::string text;  // read in the code page, as a player's ANSI program would
+  std::wstring wideText;  // read as UTF-16: what the box shows on any code page
   long icon = 0;  // kBoxIconInformation, kBoxIconError, 3 for another, 0 unknown
   std::vector<LRESULT> bar;  // the progress bar's positions while watched, each change once
 };
@@ -37,6 +38,10 @@ bool RemoveTree(const std::string& path);
 bool SetMachineString(const char* key, const char* name, const std::string& value, DWORD type = REG_SZ);
 bool SetMachineDword(const char* key, const char* name, DWORD value);
 bool GetMachineString(const char* key, const char* name, std::string* value);
+// As UTF-16, whatever the code page: values the code page cannot hold.
+bool SetUserWideString(const char* key, const char* name, const std::wstring& value, DWORD type = REG_SZ);
+bool SetMachineWideString(const char* key, const char* name, const std::wstring& value);
+bool GetMachineWideString(const char* key, const char* name, std::wstring* value);
 void DeleteMachineTree(const char* key);
 
 // A fresh installed game: the game key with "SavingPath", "DataPath" and

@@ -23,17 +23,15 @@
 namespace {
 
 // A shortcut as "target|arguments|working directory".
-std::string ReadLink(const std::string& path) {
+std::string ReadLink(const std::wstring& path) {
   CoInitialize(nullptr);
   IShellLinkA* shell = nullptr;
   IPersistFile* file = nullptr;
-  WCHAR wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
   char target[MAX_PATH] = {}, arguments[MAX_PATH] = {}, directory[MAX_PATH] = {};
   if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                  reinterpret_cast<void**>(&shell))) &&
       SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-      SUCCEEDED(file->Load(wide, STGM_READ))) {
+      SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
     shell->GetPath(target, MAX_PATH, nullptr, 0);
     shell->GetArguments(arguments, MAX_PATH);
     shell->GetWorkingDirectory(directory, MAX_PATH);
@@ -41,6 +39,23 @@ std::string ReadLink(const std::string& path) {
   if (file) file->Release();
   if (shell) shell->Release();
   return std::string(CharLowerA(target)) + "|" + arguments + "|" + directory;
+}
+
+std::string ReadLink(const std::string& path) {
+  WCHAR wide[MAX_PATH] = {};
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  return ReadLink(std::wstring(wide));
+}
+
+// Text in the system's code page; empty when the code page cannot hold it.
+std::string InCodePage(const std::wstring& text) {
+  BOOL lost = FALSE;
+  int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, &lost);
+  if (size <= 1 || lost) return "";
+  std::string bytes(size, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+  bytes.resize(size - 1);
+  return bytes;
 }
 
 std::string Source(const std::string& relative) { return std::string(VT3_SOURCE_DIR) + "/" + relative; }
@@ -157,6 +172,85 @@ TEST_F(Update, DataStageRunsFromTheGameFolderAndLoadsTheGamesDlls) {
   EXPECT_EQ(loaded, folder + "\\vt3lib.dll\r\n");
   DeleteFileA("C:\\planted.txt");
   DeleteFileA("C:\\where.txt");
+}
+
+// Tests of a code page run from ctest entries that start Wine in a locale
+// (LANG) and name the code page it must then give; 0 outside them.
+unsigned long CodePageOfTheRun() {
+  const char* codePage = std::getenv("VT3_EXPECT_CODE_PAGE");
+  return codePage ? std::strtoul(codePage, nullptr, 10) : 0;
+}
+
+// The French edition on a Windows of another code page (1251, 932), in a
+// game folder named in that code page (Cyrillic; Japanese with Shift-JIS
+// trail bytes of 0x5C): NT shows the text as the edition wrote it, 9x the
+// English one, which every code page shows. The folder reaches the shortcuts.
+TEST_F(Update, FrenchEditionReadsAsWrittenOnAnyCodePage) {
+  if (!CodePageOfTheRun()) GTEST_SKIP() << "run by ctest in another locale";
+  ASSERT_EQ(GetACP(), CodePageOfTheRun()) << "is the Unix locale generated?";
+  // "Игры\Vantor 3"; "ゲーム\Vantor 3 表ソ", 表 and ソ ending in 0x5C
+  std::string directory = InCodePage(GetACP() == 932 ? L"C:\\\u30B2\u30FC\u30E0\\Vantor 3 \u8868\u30BD"
+                                                     : L"C:\\\u0418\u0433\u0440\u044B\\Vantor 3");
+  ASSERT_FALSE(directory.empty());
+  Install(directory);
+  ASSERT_TRUE(SetMachineDword(kGameKeyPath, "Language", 0x040C));
+  LaunchResult result = Run();
+  bool nineX = GetVersion() >= 0x80000000u;
+  EXPECT_EQ(result.box.wideText, nineX ? L"Operation completed" : L"Op\u00E9ration termin\u00E9e");
+  EXPECT_EQ(result.box.icon, kBoxIconInformation);
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  std::string target = GameFile("vt3.exe");
+  CharLowerA(&target[0]);
+  EXPECT_EQ(ReadLink(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"), target + "|-Setup|" + game.directory + "\\");
+  ExpectNoTemporaryLeft();
+}
+
+// A player whose profile folders are named outside the code page (Cyrillic
+// on a Western Windows), and lobby values the code page cannot hold: all
+// four per-user shortcuts are made, and the values arrive whole.
+TEST_F(Update, ProfileFoldersAndLobbyValuesOutsideTheCodePage) {
+  if (!CodePageOfTheRun()) GTEST_SKIP() << "run by ctest in another locale";
+  ASSERT_EQ(GetACP(), CodePageOfTheRun()) << "is the Unix locale generated?";
+  // "Профиль\Рабочий стол", "Профиль\Программы"
+  const std::wstring profile = L"C:\\\u041F\u0440\u043E\u0444\u0438\u043B\u044C";
+  const std::wstring desktop = profile + L"\\\u0420\u0430\u0431\u043E\u0447\u0438\u0439 \u0441\u0442\u043E\u043B";
+  const std::wstring programs = profile + L"\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B";
+  ASSERT_TRUE(InCodePage(profile).empty()) << "the code page holds Cyrillic";
+  for (const std::wstring& folder : {profile, desktop, programs})
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const char* userShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  for (const auto& folder : {std::make_pair("Desktop", desktop), std::make_pair("Programs", programs)}) {
+    ASSERT_TRUE(SetUserWideString(shellFolders, folder.first, folder.second));
+    ASSERT_TRUE(SetUserWideString(userShellFolders, folder.first, folder.second, REG_EXPAND_SZ));
+  }
+  // "Вантор 3", "Гонки — 日本語", a folder of that name
+  const std::pair<const char*, std::wstring> values[] = {
+      {"APPLICATIONNAME", L"\u0412\u0430\u043D\u0442\u043E\u0440 3"},
+      {"DESCRIPTION", L"\u0413\u043E\u043D\u043A\u0438 \u2014 \u65E5\u672C\u8A9E"},
+      {"LAUNCHERPATH", desktop}};
+  for (const auto& value : values) ASSERT_TRUE(SetMachineWideString(kOldLobbyKey, value.first, value.second));
+
+  EXPECT_EQ(Run().box.text, "Operation completed");
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  std::string target = GameFile("vt3.exe");
+  CharLowerA(&target[0]);
+  std::wstring gameFolder(game.directory.begin(), game.directory.end());  // ASCII
+  for (const std::wstring& folder : {programs + L"\\BrenmarkSoft\\Vantor 3", desktop}) {
+    const std::wstring setup = folder + L"\\Vantor 3.lnk", noSetup = folder + L"\\Vantor 3 (NoSetup).lnk";
+    EXPECT_NE(GetFileAttributesW(setup.c_str()), INVALID_FILE_ATTRIBUTES) << folder;
+    EXPECT_NE(GetFileAttributesW(noSetup.c_str()), INVALID_FILE_ATTRIBUTES) << folder;
+    EXPECT_EQ(ReadLink(setup), target + "|-Setup|" + game.directory + "\\");
+    EXPECT_EQ(ReadLink(noSetup), target + "|-NoSetup|" + game.directory + "\\");
+  }
+  EXPECT_EQ(ReadLink(SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3\\Vantor 3.lnk"),
+            target + "|-Setup|" + game.directory + "\\");
+  std::wstring copied;
+  for (const auto& value : values)
+    EXPECT_TRUE(GetMachineWideString(kNewLobbyKey, value.first, &copied) && copied == value.second) << value.first;
+  EXPECT_TRUE(GetMachineWideString(kNewLobbyKey, "CURRENTDIRECTORY", &copied) && copied == gameFolder);
+  EXPECT_FALSE(GetMachineWideString(kOldLobbyKey, "GUID", &copied));
 }
 
 // Where the data stage inherits the worker's DLL search path (Windows; Wine
