@@ -273,6 +273,11 @@ TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
                               TempDirectory() + ".\" \"" + game.directory + "\"");
   ASSERT_NE(racer, nullptr);
   Sleep(500);  // its first look at what is there before
+  // Names prepared before the run, where the worker recreates the
+  // shortcuts: the player's own desktop.
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOP);
+  for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
+    ASSERT_TRUE(CreateHardLinkA((desktop + name).c_str(), victim.c_str(), nullptr));
   LaunchResult result = Run();
   WriteFileBytes(stop, "");
   DWORD replaced = FinishProcess(racer);
@@ -285,6 +290,11 @@ TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
   std::string version = GameVersion();
   EXPECT_TRUE(version == "1.0.0.0" || version == "1.1.74.3") << "vt3.exe: '" << version << "'";
   EXPECT_GT(replaced, 0u) << "the racer never got a file: the test proves nothing";
+  if (result.box.text == kSuccess) {
+    // The shortcuts took the place of the prepared names.
+    for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
+      EXPECT_EQ(FileBytes(desktop + name).substr(0, 4), std::string("L\0\0\0", 4)) << name;
+  }
   DeleteFileA(stop.c_str());
   DeleteFileA(victim.c_str());
 }

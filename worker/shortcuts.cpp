@@ -11,6 +11,7 @@
 
 #include "platform/file_helpers.h"
 #include "platform/game_key.h"
+#include "platform/random_name.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -61,6 +62,27 @@ bool JoinPath(WCHAR* buffer, const WCHAR* folder, const char* suffix) {
   return true;
 }
 
+// Stubs on 9x: looked up, and reached on NT only.
+typedef BOOL(WINAPI* MoveFileExWFunction)(LPCWSTR, LPCWSTR, DWORD);
+typedef BOOL(WINAPI* DeleteFileWFunction)(LPCWSTR);
+
+// A per-user folder is the player's to prepare: the link's name there may
+// already be a hard link to a file of the system, which Save would write
+// through with administrator rights. On NT the link is saved under a fresh
+// name nobody could have prepared and renamed over the old one, which
+// replaces a name, never writes into the file behind it.
+bool FreshNameBeside(const WCHAR* linkPath, WCHAR* fresh) {
+  unsigned char random[8];
+  if (!IsWindowsNT() || !RandomBytes(random, sizeof random)) return false;
+  char suffix[2 * sizeof random + 6] = ".";
+  for (unsigned i = 0; i < sizeof random; ++i) {
+    suffix[1 + 2 * i] = "0123456789abcdef"[random[i] >> 4];
+    suffix[2 + 2 * i] = "0123456789abcdef"[random[i] & 15];
+  }
+  std::memcpy(suffix + 1 + 2 * sizeof random, ".tmp", 5);
+  return JoinPath(fresh, linkPath, suffix);
+}
+
 void SaveShortcut(const WCHAR* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
   IShellLinkA* link = nullptr;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -71,7 +93,14 @@ void SaveShortcut(const WCHAR* linkPath, const char* target, const char* working
   link->SetWorkingDirectory(workingDirectory);
   IPersistFile* file = nullptr;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    file->Save(linkPath, TRUE);
+    WCHAR fresh[MAX_PATH];
+    auto move = KernelFunction<MoveFileExWFunction>("MoveFileExW");
+    auto remove = KernelFunction<DeleteFileWFunction>("DeleteFileW");
+    if (move && remove && FreshNameBeside(linkPath, fresh)) {
+      if (SUCCEEDED(file->Save(fresh, TRUE)) && !move(fresh, linkPath, MOVEFILE_REPLACE_EXISTING)) remove(fresh);
+    } else if (!IsWindowsNT()) {
+      file->Save(linkPath, TRUE);
+    }
     file->Release();
   }
   link->Release();
