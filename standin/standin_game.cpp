@@ -12,6 +12,8 @@
 //   fail CODE AT_COUNT   report CODE once progress reaches AT_COUNT
 //   crash AT_COUNT       end abruptly at AT_COUNT without a result
 //   slow MS              pause MS milliseconds between progress steps
+//   linger MS            stay MS milliseconds after storing the result, as
+//                        a game slow to end keeps the worker waiting
 //   record PATH          append the command line it was given to PATH
 //   where PATH           append its own path and its current directory to PATH
 //   load NAME            load the DLL NAME by bare name, as the game loads
@@ -42,6 +44,7 @@ struct Faults {
   int32_t failAt = -1;
   int32_t crashAt = -1;
   DWORD pause = 0;
+  DWORD linger = 0;
 };
 
 Faults ReadFaults(const char* commandLine) {
@@ -61,6 +64,8 @@ Faults ReadFaults(const char* commandLine) {
       faults.crashAt = a;
     } else if (!std::strcmp(word, "slow") && std::sscanf(line, "%*s %ld", &a) == 1) {
       faults.pause = static_cast<DWORD>(a);
+    } else if (!std::strcmp(word, "linger") && std::sscanf(line, "%*s %ld", &a) == 1) {
+      faults.linger = static_cast<DWORD>(a);
     } else if (!std::strcmp(word, "ignore")) {
       faults.ignore = true;
     } else if (!std::strcmp(word, "load") && std::sscanf(line, "%*s %259[^\r\n]", rest) == 1) {
@@ -224,6 +229,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   volatile ControlBlock* block = static_cast<volatile ControlBlock*>(section.Open(kControlSectionName));
   if (!block || block->tag != kControlTag) return 0;
   RunDataStage(block, faults);
+  if (faults.linger) Sleep(faults.linger);
   section.Close();
   return 0;
 }
