@@ -4,9 +4,10 @@
 #pragma once
 #include <windows.h>
 
-// Only the queue-status bits that Windows 95 and NT 4.0 define. QS_ALLINPUT
-// of newer headers adds raw input (XP), touch and pointer input (8), which
-// an older system may refuse with the whole wait.
+// Only the queue-status bits that Windows 98 and NT 4.0 document. Newer
+// headers' QS_ALLINPUT adds raw input (XP), touch and pointer input (8):
+// an older system may fail the whole wait for them. Where such input
+// comes, it is taken at the launcher's next look, at most 30 ms later.
 constexpr DWORD kWakeMask =
     QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY;
 

@@ -107,7 +107,10 @@ void WaitForWorkerEnd(HANDLE worker) {
   for (;;) {
     DWORD elapsed = GetTickCount() - start;
     if (elapsed >= kWorkerExitWait) return;
-    if (WaitForWorkerOrInput(worker, kWorkerExitWait - elapsed) != WAIT_OBJECT_0 + 1) return;
+    // In short waits, so that input the wake mask leaves out (touch,
+    // pointer) is still taken in time.
+    DWORD remaining = kWorkerExitWait - elapsed;
+    if (WaitForWorkerOrInput(worker, remaining < kPollInterval ? remaining : kPollInterval) == WAIT_OBJECT_0) return;
     PumpMessages();
   }
 }
