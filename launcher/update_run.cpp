@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "launcher/checks.h"
+#include "launcher/message_wait.h"
 #include "launcher/payload_integrity.h"
 #include "launcher/run_rules.h"
 #include "launcher/status.h"
@@ -38,8 +39,9 @@ void PumpMessages() {
 void RegisterProgressClass() {
   // By name with the system directory as the only place to search, so that
   // the manifest can still choose version 6; by full path where the flag is
-  // unknown (Windows before 7 without its update).
-  HMODULE controls = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // unknown (Windows before 8, and 7 or Vista without KB2533623): never
+  // handed to a system that might take it for a plain search.
+  HMODULE controls = HasSearchFlags() ? LoadLibraryExA("comctl32.dll", nullptr, kSearchSystemDirectoryOnly) : nullptr;
   if (!controls) controls = LoadSystemLibrary("comctl32.dll");
   typedef BOOL(WINAPI * InitFunction)(const INITCOMMONCONTROLSEX*);
   auto init = LookUpFunction<InitFunction>(controls, "InitCommonControlsEx");
@@ -63,6 +65,21 @@ HWND CreateProgressDialog() {
   return dialog;
 }
 
+// Up to `timeout` for the worker's end (WAIT_OBJECT_0) or for messages
+// (WAIT_OBJECT_0 + 1, also when they may be waiting), else WAIT_TIMEOUT.
+DWORD WaitForWorkerOrInput(HANDLE worker, DWORD timeout) {
+  DWORD result = WaitForObjectOrInput(worker, timeout);
+  if (result != WAIT_FAILED) return result;
+  // A system that refuses the wait itself must not turn the loops into
+  // spins, nor end the wait for the worker early: a plain wait in short
+  // slices, with the messages looked at between them.
+  DWORD slice = timeout < kPollInterval ? timeout : kPollInterval;
+  result = WaitForSingleObject(worker, slice);
+  if (result == WAIT_OBJECT_0) return result;
+  if (result == WAIT_FAILED) Sleep(slice);
+  return WAIT_OBJECT_0 + 1;
+}
+
 // Polls the block until the worker reports or ends; true when it ended
 // without a word.
 bool FollowWorker(volatile ControlBlock* block, HANDLE worker, HWND dialog) {
@@ -80,7 +97,7 @@ bool FollowWorker(volatile ControlBlock* block, HANDLE worker, HWND dialog) {
       // It may have reported just before it ended.
       return !block->doneFlag && !block->errorCode;
     }
-    MsgWaitForMultipleObjects(1, &worker, FALSE, kPollInterval, QS_ALLINPUT);
+    WaitForWorkerOrInput(worker, kPollInterval);
   }
 }
 
@@ -89,8 +106,10 @@ void WaitForWorkerEnd(HANDLE worker) {
   for (;;) {
     DWORD elapsed = GetTickCount() - start;
     if (elapsed >= workerExitWait) return;
-    DWORD result = MsgWaitForMultipleObjects(1, &worker, FALSE, workerExitWait - elapsed, QS_ALLINPUT);
-    if (result != WAIT_OBJECT_0 + 1) return;
+    // In short waits, so that input the wake mask leaves out (touch,
+    // pointer) is still taken in time.
+    DWORD remaining = workerExitWait - elapsed;
+    if (WaitForWorkerOrInput(worker, remaining < kPollInterval ? remaining : kPollInterval) == WAIT_OBJECT_0) return;
     PumpMessages();
   }
 }

@@ -2,11 +2,22 @@
 
 #include <cstring>
 
+namespace {
+
+// Windows 8, or 7 and Vista with KB2533623.
+typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);
+SetDefaultDllDirectoriesFunction LookUpSetDefaultDllDirectories() {
+  return KernelFunction<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
+}
+
+}  // namespace
+
+bool HasSearchFlags() { return LookUpSetDefaultDllDirectories() != nullptr; }
+
 void RestrictDllSearch() {
   // Looked up at run time: Windows 9x and early NT have neither.
-  typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
-  auto setDefault = KernelFunction<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
-  if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  auto setDefault = LookUpSetDefaultDllDirectories();
+  if (setDefault) setDefault(kSearchSystemDirectoryOnly);
   SetDllDirectoryIfPresent("");
 }
 

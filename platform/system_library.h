@@ -16,6 +16,14 @@ Function KernelFunction(const char* name) {
   return LookUpFunction<Function>(GetModuleHandleA("kernel32.dll"), name);
 }
 
+// LoadLibraryEx's LOAD_LIBRARY_SEARCH_SYSTEM32, and SetDefaultDllDirectories's
+// flag of the same value: the system directory only. Newer than the oldest
+// target's headers (Windows 8, or 7 and Vista with KB2533623); older
+// systems reject it or, worse, may search the default order.
+constexpr DWORD kSearchSystemDirectoryOnly = 0x800;
+// Whether LoadLibraryExA knows kSearchSystemDirectoryOnly: exactly where
+// SetDefaultDllDirectories exists (Microsoft's documented test).
+bool HasSearchFlags();
 // Narrows the DLL search path where the system offers it.
 void RestrictDllSearch();
 // SetDllDirectoryA where the system has it (XP SP1 and later); false where

@@ -15,14 +15,14 @@
 //                        result, as an abort(), an exit() of a fatal-error
 //                        handler or Task Manager's "End task" would
 //   slow MS              pause MS milliseconds between progress steps
+//   linger MS            stay MS milliseconds after storing the result, as
+//                        a game slow to end keeps the worker waiting
 //   record PATH          append the command line it was given to PATH
 //   where PATH           append its own path and its current directory to PATH
 //   load NAME            load the DLL NAME by bare name, as the game loads
 //                        the DLLs it imports
 //   ignore               end at once and leave the block alone, as a game
 //                        build without the data stage would
-//   linger MS            stay MS milliseconds after storing the result, as
-//                        a game behind its own message box would
 #include <windows.h>
 #include <zlib.h>
 

@@ -1,5 +1,10 @@
-// A program that imports a function Windows 98 and NT 4.0 lack: the import
-// check must name it.
+// A program that asks for what Windows 98 and NT 4.0 lack: a function they
+// do not export, and wake bits they do not know (QS_ALLINPUT of Windows 8's
+// headers), once as a constant and once computed. The checks must name each.
 #include <windows.h>
 
-int main() { return static_cast<int>(GetTickCount64() & 1); }
+int main(int argc, char**) {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, 0x1CFF);
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, static_cast<DWORD>(argc) << 10);
+  return static_cast<int>(GetTickCount64() & 1);
+}

@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "launcher/tests/wait_probe.h"
 #include "platform/game_key.h"
 #include "platform/system_library.h"
 #include "tests/support/box_probe.h"
@@ -501,6 +503,50 @@ TEST_F(Update, ProgressDialogCannotBeClosedAndTheBoxWaitsForTheWorker) {
   EXPECT_EQ(FindProcess(".tmp"), 0u);
   FinishProcess(launcher);
   ExpectNoTemporaryLeft();
+}
+
+// A Windows that refuses the launcher's wait (as old ones refuse wake bits
+// they do not know): the launcher still sleeps between its looks at the
+// block, and still waits for the worker's end before its message, also
+// when the worker outlives the outcome (a data stage slow to end after its
+// error).
+TEST_F(Update, CompletesWithoutSpinningWhenEveryWaitFails) {
+  struct Case {
+    const char* name;
+    const char* fault;
+    const char* text;
+    bool updated;
+  } cases[] = {
+      {"update", "slow 5\n", "Operation completed", true},
+      {"error", "fail 9 500\nlinger 3000\n", "Addition of data failed: update aborts.", false},
+  };
+  for (const Case& c : cases) {
+    Install("C:\\Games\\Vantor 3");
+    HANDLE mapping =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(WaitProbe), kWaitProbeMapping);
+    ASSERT_NE(mapping, nullptr);
+    auto* probe = static_cast<volatile WaitProbe*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(WaitProbe)));
+    ASSERT_NE(probe, nullptr);
+    Fault(c.fault);
+    HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_waitfails.exe") + "\"");
+    ASSERT_NE(launcher, nullptr);
+    BoxSeen box = ObserveBox(launcher, 90000);
+    DWORD workerAtTheBox = FindProcess(".tmp");
+    EXPECT_EQ(FinishProcess(launcher), c.updated ? 1u : 0u) << c.name;
+    EXPECT_EQ(box.text, c.text);
+    EXPECT_EQ(workerAtTheBox, 0u) << c.name << ": the message came while the worker ran";
+    EXPECT_EQ(GameVersion(), c.updated ? "1.1.74.3" : "1.0.0.0") << c.name;
+    ExpectNoTemporaryLeft();
+    // Every wait failed and was followed by a sleep: a few dozen a second,
+    // where a spinning loop makes thousands.
+    LONG calls = probe->calls;
+    DWORD span = probe->lastTick - probe->firstTick;
+    std::printf("%s: %ld failing waits in %lu ms\n", c.name, static_cast<long>(calls), static_cast<unsigned long>(span));
+    EXPECT_GT(calls, 0) << "the launcher did not wait through its own wait";
+    EXPECT_LE(calls, 10 + 300 * static_cast<LONG>(span) / 1000) << c.name << ": " << calls << " waits in " << span << " ms";
+    UnmapViewOfFile(const_cast<WaitProbe*>(probe));
+    CloseHandle(mapping);
+  }
 }
 
 TEST_F(Update, LeftoversOfAnotherUpdateAreTheSecondLauncherCase) {

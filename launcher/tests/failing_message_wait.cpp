@@ -1,0 +1,25 @@
+// The launcher's wait as a Windows that refuses the wake mask answers it:
+// every call fails with ERROR_INVALID_PARAMETER. Each call is counted in
+// the test's mapping, when there is one.
+#include "launcher/message_wait.h"
+#include "launcher/tests/wait_probe.h"
+
+DWORD WaitForObjectOrInput(HANDLE, DWORD) {
+  static WaitProbe* probe = nullptr;
+  static bool opened = false;
+  if (!opened) {
+    opened = true;
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kWaitProbeMapping);
+    if (mapping) {
+      probe = static_cast<WaitProbe*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(WaitProbe)));
+      CloseHandle(mapping);  // the view holds the section
+    }
+  }
+  if (probe) {
+    DWORD now = GetTickCount();
+    if (probe->calls++ == 0) probe->firstTick = now;
+    probe->lastTick = now;
+  }
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return WAIT_FAILED;
+}
