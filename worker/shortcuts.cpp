@@ -36,7 +36,12 @@ bool SpecialFolderPath(int csidl, WCHAR* path) {
     found = SHGetPathFromIDListA(items, narrow) && narrow[0] &&
             MultiByteToWideChar(CP_ACP, 0, narrow, -1, path, MAX_PATH) > 0;
   }
-  CoTaskMemFree(items);
+  // The shell's allocator is the task allocator only from Windows 2000 on.
+  IMalloc* allocator = nullptr;
+  if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
+    allocator->Free(items);
+    allocator->Release();
+  }
   return found;
 }
 
