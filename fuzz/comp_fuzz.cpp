@@ -1,5 +1,5 @@
 // InflateComp on arbitrary containers: never more than rawSize bytes, and
-// on success exactly rawSize.
+// on success exactly rawSize; inflating straight into place agrees with it.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)sink;
   } else if (result && length != size) {
     std::abort();
+  }
+  // Straight into a destination of the declared size: the same verdict.
+  uint32_t rawSize;
+  if (CompRawSize(data, static_cast<uint32_t>(size), &rawSize) && rawSize <= (16u << 20)) {
+    unsigned char* destination = static_cast<unsigned char*>(std::malloc(rawSize ? rawSize : 1));
+    bool inflated = InflateCompInto(data, static_cast<uint32_t>(size), destination, nullptr, nullptr);
+    if (inflated != (result != nullptr) || (inflated && std::memcmp(destination, result, rawSize) != 0)) std::abort();
+    std::free(destination);
   }
   std::free(result);
   return 0;

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include "launcher/update_run.h"
+#include "platform/working_set.h"
 #include "transport/payload_resource.h"
 
 int32_t FirstDamagedPayload() {
@@ -17,6 +18,7 @@ int32_t FirstDamagedPayload() {
     uint32_t size;
     if (!LoadPayloadResource(payloads[i], "BINARY", nullptr, &bytes, &size)) return i + 1;
     uint32_t crc = static_cast<uint32_t>(crc32(crc32(0, Z_NULL, 0), static_cast<const Bytef*>(bytes), size));
+    LeaveWorkingSet(bytes, size);
     uint32_t recorded = expected[4 * i] | expected[4 * i + 1] << 8 | expected[4 * i + 2] << 16 |
                         static_cast<uint32_t>(expected[4 * i + 3]) << 24;
     if (crc != recorded) return i + 1;

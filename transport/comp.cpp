@@ -18,20 +18,28 @@ bool RawSizePlausible(uint32_t rawSize, uint32_t streamLength) {
   return static_cast<uint64_t>(rawSize) <= static_cast<uint64_t>(streamLength) * 1032u + 64u;
 }
 
+constexpr const char kBadSizeText[] = "bad size while uncompressing data\n";
+constexpr const char kStreamErrorText[] = "Uncompress error!\n";
+
+bool SizeFromHeader(const unsigned char* bytes, uint32_t length, uint32_t* rawSize) {
+  *rawSize = ReadLittleEndian32(bytes + 4);
+  if (*rawSize <= UINT32_MAX - 2 && RawSizePlausible(*rawSize, length - kCompHeaderSize)) return true;
+  std::fputs(kBadSizeText, stdout);
+  std::fflush(stdout);
+  return false;
+}
+
 unsigned char* Inflate(const unsigned char* bytes, uint32_t length, uint32_t* resultLength) {
-  uint32_t rawSize = ReadLittleEndian32(bytes + 4);
+  uint32_t rawSize;
+  if (!SizeFromHeader(bytes, length, &rawSize)) return nullptr;
   uint32_t streamLength = length - kCompHeaderSize;
-  if (rawSize > UINT32_MAX - 2 || !RawSizePlausible(rawSize, streamLength)) {
-    std::fputs("bad size while uncompressing data\n", stdout);
-    return nullptr;
-  }
   unsigned char* output = static_cast<unsigned char*>(std::malloc(rawSize + 2));
   if (!output) return nullptr;
   uLongf produced = rawSize + 2;
   int result = uncompress(output, &produced, bytes + kCompHeaderSize, streamLength);
   bool sizeRight = produced == rawSize;
-  if (!sizeRight) std::fputs("bad size while uncompressing data\n", stdout);
-  if (result != Z_OK) std::fputs("Uncompress error!\n", stdout);
+  if (!sizeRight) std::fputs(kBadSizeText, stdout);
+  if (result != Z_OK) std::fputs(kStreamErrorText, stdout);
   std::fflush(stdout);
   if (!sizeRight || result != Z_OK) {
     std::free(output);
@@ -41,7 +49,55 @@ unsigned char* Inflate(const unsigned char* bytes, uint32_t length, uint32_t* re
   return output;
 }
 
+// Output pieces small enough to stay in the cache until the caller has
+// worked on them.
+constexpr uint32_t kInflatePiece = 64 * 1024;
+
 }  // namespace
+
+bool CompRawSize(const void* bytes, uint32_t length, uint32_t* rawSize) {
+  *rawSize = 0;
+  return IsCompContainer(bytes, length) && SizeFromHeader(static_cast<const unsigned char*>(bytes), length, rawSize);
+}
+
+bool InflateCompInto(const void* bytes, uint32_t length, unsigned char* destination, InflatedBytes told,
+                     void* context) {
+  uint32_t rawSize;
+  if (!CompRawSize(bytes, length, &rawSize)) return false;
+  z_stream stream;
+  std::memset(&stream, 0, sizeof stream);
+  stream.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(bytes) + kCompHeaderSize);
+  stream.avail_in = length - kCompHeaderSize;
+  if (inflateInit(&stream) != Z_OK) {
+    std::fputs(kStreamErrorText, stdout);
+    std::fflush(stdout);
+    return false;
+  }
+  int result = Z_OK;
+  uint32_t produced = 0;
+  while (result == Z_OK && produced < rawSize) {
+    uint32_t room = rawSize - produced;
+    stream.next_out = destination + produced;
+    stream.avail_out = room < kInflatePiece ? room : kInflatePiece;
+    result = inflate(&stream, Z_NO_FLUSH);
+    produced = static_cast<uint32_t>(stream.total_out);
+    if (told && (result == Z_OK || result == Z_STREAM_END)) told(destination, produced, context);
+  }
+  // A stream that goes on past rawSize: one spare byte tells.
+  unsigned char spare;
+  if (result == Z_OK) {
+    stream.next_out = &spare;
+    stream.avail_out = 1;
+    result = inflate(&stream, Z_NO_FLUSH);
+  }
+  bool longer = stream.total_out > rawSize;
+  inflateEnd(&stream);
+  bool sizeRight = result == Z_STREAM_END && !longer && produced == rawSize;
+  if (!sizeRight) std::fputs(kBadSizeText, stdout);
+  if (result != Z_STREAM_END && !longer) std::fputs(kStreamErrorText, stdout);
+  std::fflush(stdout);
+  return sizeRight;
+}
 
 bool IsCompContainer(const void* bytes, uint32_t length) {
   return bytes && length >= kCompHeaderSize && std::memcmp(bytes, "COMP", 4) == 0;

@@ -20,7 +20,8 @@ int32_t StartTimeRemainder(int32_t time);
 uint32_t RebuildPayloadKey(int32_t now, int32_t startTimeRemainder);
 
 // Copies length bytes, each whole 32-bit little-endian word XORed with the
-// key and the 0 to 3 tail bytes unchanged. Its own inverse.
+// key and the 0 to 3 tail bytes unchanged. Its own inverse; the destination
+// may be the source itself.
 void ScrambleCopyWithKey(void* destination, const void* source, uint32_t length, uint32_t key);
 // The same with the process's payload key.
 void ScrambleCopy(void* destination, const void* source, uint32_t length);

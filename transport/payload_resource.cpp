@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/working_set.h"
 #include "transport/comp.h"
 
 namespace {
@@ -41,6 +42,7 @@ bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold) {
   // Inflated straight from the image: the resource needs no heap copy.
   uint32_t length = 0;
   unsigned char* inflated = InflateCompCopy(bytes, size, &length);
+  LeaveWorkingSet(bytes, size);
   if (!inflated) return false;
   bool written = WriteWhole(path, inflated, length, hold);
   std::free(inflated);

@@ -1,29 +1,42 @@
 #include "transport/payload_section.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "platform/working_set.h"
 #include "transport/comp.h"
 #include "transport/control_block.h"
 #include "transport/payload_key.h"
 #include "transport/payload_resource.h"
 
+namespace {
+
+// Scrambles the whole words of the payload in place as they are inflated;
+// the 0 to 3 tail bytes stay plain.
+struct InPlaceScramble {
+  uint32_t scrambled;
+};
+
+void ScrambleInflated(unsigned char* payload, uint32_t produced, void* context) {
+  InPlaceScramble* state = static_cast<InPlaceScramble*>(context);
+  uint32_t wholeWords = produced & ~3u;
+  if (wholeWords <= state->scrambled) return;
+  ScrambleCopy(payload + state->scrambled, payload + state->scrambled, wholeWords - state->scrambled);
+  state->scrambled = wholeWords;
+}
+
+}  // namespace
+
 SharedSection* PublishPayloadSection(uint32_t resourceId, int32_t sectionIndex) {
   const void* bytes;
   uint32_t size;
   if (!LoadPayloadResource(resourceId, "BINARY", nullptr, &bytes, &size)) return nullptr;
-  // A plain payload is scrambled straight from the image into the section;
-  // only a container needs a heap block for its inflated bytes.
-  unsigned char* inflated = nullptr;
-  const void* payload = bytes;
+  // A plain payload is scrambled straight from the image into the section, a
+  // container inflated straight into it: no heap copy of either.
+  bool container = IsCompContainer(bytes, size);
   uint32_t payloadLength = size;
-  if (IsCompContainer(bytes, size)) {
-    inflated = InflateCompCopy(bytes, size, &payloadLength);
-    if (!inflated) return nullptr;
-    payload = inflated;
-  }
+  if (container && !CompRawSize(bytes, size, &payloadLength)) return nullptr;
   char name[32];
   std::snprintf(name, sizeof name, kPayloadSectionFormat, sectionIndex);
   SharedSection* section = nullptr;
@@ -37,7 +50,6 @@ SharedSection* PublishPayloadSection(uint32_t resourceId, int32_t sectionIndex) 
   if (view && section->Existed()) view = nullptr;
   if (!view) {
     delete section;
-    std::free(inflated);
     return nullptr;
   }
   // The section is new, but its mutex may be held by a process of an update
@@ -45,12 +57,24 @@ SharedSection* PublishPayloadSection(uint32_t resourceId, int32_t sectionIndex) 
   // handed back by the first attempt and is free for the second.
   if (!section->Lock(kPublishLockTimeout) && !section->Lock(0)) {
     delete section;
-    std::free(inflated);
     return nullptr;
   }
   std::memcpy(view, &payloadLength, kPayloadHeaderSize);
-  ScrambleCopy(view + kPayloadHeaderSize, payload, payloadLength);
+  bool filled = true;
+  if (container) {
+    InPlaceScramble state = {0};
+    filled = InflateCompInto(bytes, size, view + kPayloadHeaderSize, ScrambleInflated, &state);
+  } else {
+    ScrambleCopy(view + kPayloadHeaderSize, bytes, payloadLength);
+  }
   section->Unlock();
-  std::free(inflated);
+  LeaveWorkingSet(bytes, size);
+  if (!filled) {
+    delete section;
+    return nullptr;
+  }
+  // The launcher never reads the content again; the section keeps it for
+  // the data stage.
+  section->ReleaseView();
   return section;
 }

@@ -63,11 +63,13 @@ void SharedSection::Unlock() {
   locked = 0;
 }
 
+void SharedSection::ReleaseView() {
+  if (view) UnmapViewOfFile(view);
+  view = nullptr;
+}
+
 void SharedSection::Close() {
-  if (view) {
-    UnmapViewOfFile(view);
-    view = nullptr;
-  }
+  ReleaseView();
   if (mappingHandle) {
     CloseHandle(mappingHandle);
     mappingHandle = nullptr;

@@ -20,6 +20,9 @@ class SharedSection {
   uint32_t Lock(uint32_t timeout);
   void Unlock();
   void Close();
+  // Unmaps the view but keeps the section and its mutex: the content stays
+  // for the processes that open it, outside this process's working set.
+  void ReleaseView();
   void* View() const { return view; }
   // Create found a section of that name already there, so another process
   // owns its content.

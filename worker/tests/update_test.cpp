@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -374,20 +375,28 @@ TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
 }
 
 // A copy of the shipped launcher with one byte of resource `id` changed.
-bool DamagedLauncher(const std::string& copy, unsigned id) {
+// With `recorded`, the checksum record is made to match the damage, as a
+// faulty build would: a packed payload must then still fail to publish.
+bool DamagedLauncher(const std::string& copy, unsigned id, bool recorded = false) {
   if (!CopyFileA(Sibling("Vt3update.exe").c_str(), copy.c_str(), FALSE)) return false;
   HMODULE image = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  HRSRC info = image ? FindResourceA(image, MAKEINTRESOURCEA(id), "BINARY") : nullptr;
-  std::string bytes;
-  if (info) bytes.assign(static_cast<const char*>(LockResource(LoadResource(image, info))), SizeofResource(image, info));
+  std::string bytes, record;
+  for (auto [resource, into] : {std::make_pair(id, &bytes), std::make_pair(160u, &record)}) {
+    HRSRC info = image ? FindResourceA(image, MAKEINTRESOURCEA(resource), "BINARY") : nullptr;
+    if (info) into->assign(static_cast<const char*>(LockResource(LoadResource(image, info))), SizeofResource(image, info));
+  }
   if (image) FreeLibrary(image);
-  if (bytes.empty()) return false;
+  if (bytes.empty() || record.size() != 12) return false;
   bytes[bytes.size() / 2] ^= 0x20;
+  uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+  int slot = id == 130 ? 0 : id == 134 ? 1 : 2;
+  for (int b = 0; b < 4; ++b) record[4 * slot + b] = static_cast<char>(crc >> (8 * b));
   HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
   // Replaced under the language it is stored with (windres's default).
   WORD language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
   return update &&
          UpdateResourceA(update, "BINARY", MAKEINTRESOURCEA(id), language, &bytes[0], static_cast<DWORD>(bytes.size())) &&
+         (!recorded || UpdateResourceA(update, "BINARY", MAKEINTRESOURCEA(160), language, &record[0], 12)) &&
          EndUpdateResourceA(update, FALSE);
 }
 
@@ -421,6 +430,15 @@ TEST_F(Update, DamagedPayloadsStopTheUpdateBeforeAnythingIsTouched) {
     EXPECT_EQ(watch.seen, 0) << id << ": a section was created";
     ExpectOldGameAndNothingFinished();
     EXPECT_EQ(FilesMatching(GameFile("*")).size(), 3u) << id;  // data, datafiles, vt3.exe
+  }
+  // Packed, 130 and 134 that pass the check but do not inflate are still
+  // the extraction failure of their file, and nothing is installed.
+  for (unsigned id : {130u, 134u}) {
+    std::string copy = folder + "\\Vt3update_recorded_" + std::to_string(id) + ".exe";
+    ASSERT_TRUE(DamagedLauncher(copy, id, true)) << id;
+    EXPECT_EQ(Run(copy).box.text, "Extraction failed on file " + std::to_string(id == 130 ? 1 : 2) + ": update aborts.");
+    ExpectOldGameAndNothingFinished();
+    EXPECT_EQ(FilesMatching(GameFile("*")).size(), 3u) << id;
   }
   RemoveTree(folder);
 }
