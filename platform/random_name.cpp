@@ -31,17 +31,22 @@ bool RandomBytes(void* bytes, uint32_t size) {
   return filled;
 }
 
-bool RandomName(char* name, uint32_t size, const char* directory, const char* prefix, const char* extension) {
-  unsigned char random[8];
-  if (!RandomBytes(random, sizeof random)) {
-    if (size) name[0] = 0;
-    return false;
-  }
-  char digits[2 * sizeof random + 1];
+bool RandomDigits(char* digits) {
+  unsigned char random[kRandomDigits / 2];
+  if (!RandomBytes(random, sizeof random)) return false;
   for (unsigned i = 0; i < sizeof random; ++i) {
     digits[2 * i] = "0123456789abcdef"[random[i] >> 4];
     digits[2 * i + 1] = "0123456789abcdef"[random[i] & 15];
   }
-  digits[sizeof digits - 1] = 0;
+  digits[kRandomDigits] = 0;
+  return true;
+}
+
+bool RandomName(char* name, uint32_t size, const char* directory, const char* prefix, const char* extension) {
+  char digits[kRandomDigits + 1];
+  if (!RandomDigits(digits)) {
+    if (size) name[0] = 0;
+    return false;
+  }
   return FormatPath(name, size, "%s\\%s%s%s", directory, prefix, digits, extension);
 }

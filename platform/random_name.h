@@ -6,6 +6,9 @@
 
 // Fills `bytes` from the system's cryptographic random source.
 bool RandomBytes(void* bytes, uint32_t size);
+constexpr unsigned kRandomDigits = 16;
+// kRandomDigits random hexadecimal digits and a terminator.
+bool RandomDigits(char* digits);
 // "<directory>\<prefix><16 hexadecimal digits><extension>"; false when it
 // does not fit `size` or no random source answered.
 bool RandomName(char* name, uint32_t size, const char* directory, const char* prefix, const char* extension);

@@ -77,14 +77,9 @@ typedef BOOL(WINAPI* DeleteFileWFunction)(LPCWSTR);
 // name nobody could have prepared and renamed over the old one, which
 // replaces a name, never writes into the file behind it.
 bool FreshNameBeside(const WCHAR* linkPath, WCHAR* fresh) {
-  unsigned char random[8];
-  if (!IsWindowsNT() || !RandomBytes(random, sizeof random)) return false;
-  char suffix[2 * sizeof random + 6] = ".";
-  for (unsigned i = 0; i < sizeof random; ++i) {
-    suffix[1 + 2 * i] = "0123456789abcdef"[random[i] >> 4];
-    suffix[2 + 2 * i] = "0123456789abcdef"[random[i] & 15];
-  }
-  std::memcpy(suffix + 1 + 2 * sizeof random, ".tmp", 5);
+  char suffix[kRandomDigits + 6] = ".";
+  if (!IsWindowsNT() || !RandomDigits(suffix + 1)) return false;
+  std::memcpy(suffix + 1 + kRandomDigits, ".tmp", 5);
   return JoinPath(fresh, linkPath, suffix);
 }
 

@@ -9,12 +9,6 @@ bool WriteAll(HANDLE file, const void* bytes, uint32_t size) {
   std::vector<unsigned char> damaged(static_cast<const unsigned char*>(bytes),
                                      static_cast<const unsigned char*>(bytes) + size);
   if (size > 0) damaged[size / 2] ^= 0x01;
-  const unsigned char* at = damaged.data();
-  while (size > 0) {
-    DWORD written = 0;
-    if (!WriteFile(file, at, size, &written, nullptr) || written == 0) return false;
-    at += written;
-    size -= written;
-  }
-  return true;
+  DWORD written = 0;
+  return WriteFile(file, damaged.data(), size, &written, nullptr) && written == size;
 }
