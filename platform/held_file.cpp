@@ -85,12 +85,15 @@ bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool re
   // a handle without a name (ReOpenFile) is Vista and later. So a bridge
   // that refuses deletion keeps the name on this file while the writer
   // closes; the held handle then refuses writers too. Whatever another
-  // program managed in between shows in the read-back.
-  // A renamable hold asks for deletion access, so the bridge lets it.
-  HANDLE bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // program managed in between shows in the read-back. A renamable hold
+  // (NT only: 9x rejects the sharing flag) asks for deletion access, so its
+  // bridge must share deletion; there the file index check below tells
+  // whether the name still leads to this file.
+  bool deletable = renamable && IsWindowsNT();
+  HANDLE bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | (deletable ? FILE_SHARE_DELETE : 0),
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool closed = CloseHandle(writer) != 0;  // a full disk may show only now
-  DWORD access = GENERIC_READ | (renamable && IsWindowsNT() ? DELETE : 0);
+  DWORD access = GENERIC_READ | (deletable ? DELETE : 0);
   HANDLE held = CreateFileA(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (bridge != INVALID_HANDLE_VALUE) CloseHandle(bridge);
   if (held == INVALID_HANDLE_VALUE || !closed || !SameFile(written, held) || !ReadsBackAs(held, bytes, size)) {
