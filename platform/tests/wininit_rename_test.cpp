@@ -28,7 +28,6 @@ TEST(WininitRename, AddsToTheEndOfTheSectionAndKeepsEverythingElse) {
       {" [RENAME] \r\nC:\\NEW.DLL=C:\\OLD.DLL\r\nNUL=C:\\B.TMP",
        " [RENAME] \r\nC:\\NEW.DLL=C:\\OLD.DLL\r\nNUL=C:\\B.TMP\r\nNUL=C:\\A.TMP\r\n"},
       {"[rename]\nNUL=C:\\B.TMP\n[renamed]\n", "[rename]\nNUL=C:\\B.TMP\nNUL=C:\\A.TMP\r\n[renamed]\n"},
-      {"[rename]\r\n", "[rename]\r\nNUL=C:\\A.TMP\r\n"},
       {"[renamed]\r\nx=1\r\n", "[renamed]\r\nx=1\r\n[rename]\r\nNUL=C:\\A.TMP\r\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(Added(c.before, "NUL=C:\\A.TMP"), c.after) << c.before;

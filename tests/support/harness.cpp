@@ -94,7 +94,9 @@ bool SetValue(HKEY root, const char* key, const char* name, DWORD type, const vo
   return result == ERROR_SUCCESS;
 }
 
-bool SetWideValue(HKEY root, const char* key, const char* name, DWORD type, const std::wstring& value) {
+}  // namespace
+
+bool SetWideString(HKEY root, const char* key, const char* name, const std::wstring& value, DWORD type) {
   HKEY handle;
   if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
     return false;
@@ -103,16 +105,6 @@ bool SetWideValue(HKEY root, const char* key, const char* name, DWORD type, cons
                                static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR)));
   RegCloseKey(handle);
   return result == ERROR_SUCCESS;
-}
-
-}  // namespace
-
-bool SetUserWideString(const char* key, const char* name, const std::wstring& value, DWORD type) {
-  return SetWideValue(HKEY_CURRENT_USER, key, name, type, value);
-}
-
-bool SetMachineWideString(const char* key, const char* name, const std::wstring& value) {
-  return SetWideValue(HKEY_LOCAL_MACHINE, key, name, REG_SZ, value);
 }
 
 bool GetMachineWideString(const char* key, const char* name, std::wstring* value) {

@@ -39,8 +39,7 @@ bool SetMachineString(const char* key, const char* name, const std::string& valu
 bool SetMachineDword(const char* key, const char* name, DWORD value);
 bool GetMachineString(const char* key, const char* name, std::string* value);
 // As UTF-16, whatever the code page: values the code page cannot hold.
-bool SetUserWideString(const char* key, const char* name, const std::wstring& value, DWORD type = REG_SZ);
-bool SetMachineWideString(const char* key, const char* name, const std::wstring& value);
+bool SetWideString(HKEY root, const char* key, const char* name, const std::wstring& value, DWORD type = REG_SZ);
 bool GetMachineWideString(const char* key, const char* name, std::wstring* value);
 void DeleteMachineTree(const char* key);
 

@@ -27,11 +27,6 @@ void Walk(const std::string& folder, int depth, std::vector<std::string>* files)
   FindClose(search);
 }
 
-std::vector<std::string> Files(const std::vector<std::string>& folders) {
-  std::vector<std::string> files;
-  for (const std::string& folder : folders) Walk(folder, 3, &files);
-  return files;
-}
 
 }  // namespace
 
@@ -39,11 +34,14 @@ int main(int argc, char** argv) {
   if (argc < 4) return 255;
   std::string victim = argv[1], stop = argv[2];
   std::vector<std::string> folders(argv + 3, argv + argc);
-  std::vector<std::string> before = Files(folders);
-  std::set<std::string> known(before.begin(), before.end());
+  std::vector<std::string> files;
+  for (const std::string& folder : folders) Walk(folder, 3, &files);
+  std::set<std::string> known(files.begin(), files.end());
   int replaced = 0;
   while (GetFileAttributesA(stop.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    for (const std::string& path : Files(folders)) {
+    files.clear();
+    for (const std::string& folder : folders) Walk(folder, 3, &files);
+    for (const std::string& path : files) {
       if (known.count(path) || _stricmp(path.c_str(), victim.c_str()) == 0) continue;
       // A file still held by its writer refuses deletion: try again later.
       if (!DeleteFileA(path.c_str())) continue;

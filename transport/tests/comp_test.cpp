@@ -43,30 +43,6 @@ Outcome InflateOnce(const std::string& container) {
   return outcome;
 }
 
-// The same container inflated straight into a destination of its declared
-// size, as the payload sections are filled; `told` must only ever grow.
-Outcome InflateIntoOnce(const std::string& container) {
-  uint32_t rawSize = 0;
-  testing::internal::CaptureStdout();
-  bool sized = CompRawSize(container.data(), static_cast<uint32_t>(container.size()), &rawSize);
-  std::string bytes(sized ? rawSize : 0, '\0');
-  struct Told {
-    uint32_t last;
-    bool shrank;
-  } told = {0, false};
-  auto note = [](unsigned char*, uint32_t produced, void* context) {
-    Told* t = static_cast<Told*>(context);
-    t->shrank = t->shrank || produced < t->last;
-    t->last = produced;
-  };
-  bool inflated = sized && InflateCompInto(container.data(), static_cast<uint32_t>(container.size()),
-                                           reinterpret_cast<unsigned char*>(&bytes[0]), note, &told);
-  Outcome outcome{inflated, bytes, testing::internal::GetCapturedStdout()};
-  EXPECT_FALSE(told.shrank);
-  EXPECT_TRUE(!inflated || told.last == rawSize);
-  return outcome;
-}
-
 std::string Pattern(size_t size) {
   std::string raw(size, '\0');
   for (size_t i = 0; i < size; ++i) raw[i] = static_cast<char>((i * 7919) >> 3);
@@ -75,11 +51,10 @@ std::string Pattern(size_t size) {
 
 TEST(Comp, ContainersInflateExactly) {
   for (size_t size : {0u, 70000u, 3346503u}) {
-    for (Outcome outcome : {InflateOnce(MakeContainer(Pattern(size))), InflateIntoOnce(MakeContainer(Pattern(size)))}) {
-      EXPECT_TRUE(outcome.inflated) << size;
-      EXPECT_TRUE(outcome.bytes == Pattern(size)) << size;
-      EXPECT_EQ(outcome.printed, "") << size;
-    }
+    Outcome outcome = InflateOnce(MakeContainer(Pattern(size)));
+    EXPECT_TRUE(outcome.inflated) << size;
+    EXPECT_TRUE(outcome.bytes == Pattern(size)) << size;
+    EXPECT_EQ(outcome.printed, "") << size;
   }
   // Too short for a header: passed through (plain payloads show end to end).
   EXPECT_EQ(InflateOnce(std::string("COMP\x01\x02\x03", 7)).bytes, std::string("COMP\x01\x02\x03", 7));
@@ -107,16 +82,7 @@ TEST(Comp, WrongSizesDamageAndImpossibleSizesFailWithTheirTexts) {
     Outcome outcome = InflateOnce(c.first);
     EXPECT_FALSE(outcome.inflated) << c.first.size();
     EXPECT_EQ(outcome.printed, c.second) << c.first.size();
-    // Straight into the destination there is no spare capacity: any stream
-    // longer than its size is only a wrong size.
-    Outcome into = InflateIntoOnce(c.first);
-    EXPECT_FALSE(into.inflated) << c.first.size();
-    EXPECT_EQ(into.printed, &c == &cases[3] ? badSize : c.second) << c.first.size();
   }
-  // Plain data is no container.
-  uint32_t rawSize = 1;
-  EXPECT_FALSE(CompRawSize("BFV0 archive", 12, &rawSize));
-  EXPECT_EQ(rawSize, 0u);
 }
 
 }  // namespace

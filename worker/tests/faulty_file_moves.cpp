@@ -1,8 +1,10 @@
-// The worker's file moves for a test build that can make them fail: a file
-// "worker_faults.txt" in the game directory (the worker's current
-// directory) names, one a line, an operation and the file name its target
-// ends with, and "once" for a move that fails only the first time:
-//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini once ...
+// The worker's file moves and checkpoints for a test build that can make
+// them fail: a file "worker_faults.txt" in the game directory (the worker's
+// current directory) names, one a line, an operation and the file name its
+// target ends with, and "once" for a move that fails only the first time;
+// "end STEP" ends the process at that checkpoint, as if it were killed
+// there. Each fault is noted in "worker_faults.log".
+//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini once | end replaced ...
 #include <windows.h>
 
 #include <cstdio>
@@ -10,10 +12,12 @@
 
 #include "platform/system_library.h"
 #include "worker/file_moves.h"
+#include "worker/step_checkpoint.h"
 
 namespace {
 
-bool Fails(const char* operation, const char* target) {
+// `note` is the log line, with the target for its %s.
+bool Fails(const char* operation, const char* target, const char* note) {
   FILE* file = std::fopen("worker_faults.txt", "r");
   if (!file) return false;
   char line[MAX_PATH];
@@ -31,7 +35,7 @@ bool Fails(const char* operation, const char* target) {
   if (fails) {
     FILE* log = std::fopen("worker_faults.log", "a");
     if (log) {
-      std::fprintf(log, "%s %s failed\n", operation, target);
+      std::fprintf(log, note, target);
       std::fclose(log);
     }
   }
@@ -42,8 +46,18 @@ bool Fails(const char* operation, const char* target) {
 
 bool CanMoveReplacing() { return HeldFile::CanRename(); }
 
-bool MoveReplacing(HeldFile* file, const char* to) { return !Fails("replace", to) && file->RenameReplacing(to); }
+bool MoveReplacing(HeldFile* file, const char* to) {
+  return !Fails("replace", to, "replace %s failed\n") && file->RenameReplacing(to);
+}
 
-bool MoveNoReplace(const char* from, const char* to) { return !Fails("move", to) && MoveFileA(from, to); }
+bool MoveNoReplace(const char* from, const char* to) {
+  return !Fails("move", to, "move %s failed\n") && MoveFileA(from, to);
+}
 
-bool CopyNoReplace(const char* from, const char* to) { return !Fails("copy", to) && CopyFileA(from, to, TRUE); }
+bool CopyNoReplace(const char* from, const char* to) {
+  return !Fails("copy", to, "copy %s failed\n") && CopyFileA(from, to, TRUE);
+}
+
+void PassCheckpoint(const char* step) {
+  if (Fails("end", step, "ended at %s\n")) TerminateProcess(GetCurrentProcess(), 1);
+}
