@@ -9,9 +9,11 @@
 #include "launcher/checks.h"
 #include "launcher/message_wait.h"
 #include "launcher/payload_integrity.h"
+#include "launcher/run_checkpoint.h"
 #include "launcher/run_rules.h"
 #include "launcher/status.h"
 #include "launcher/worker_exit_wait.h"
+#include "platform/earlier_run_folders.h"
 #include "platform/file_helpers.h"
 #include "platform/game_settings.h"
 #include "platform/private_folder.h"
@@ -169,18 +171,23 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
   }
 
   // The worker runs with administrator rights from a folder of this run
-  // that only administrators can enter. Where the temporary folder's name
-  // cannot be written in the ANSI code page (a profile named in another
-  // script), that folder goes into the game folder, whose name came through
-  // the ANSI registry functions. Held from its write until the clean-up, so
-  // past the worker's start.
+  // that only administrators can enter, held from its creation to the
+  // clean-up: on NT in the system's temporary folder; in the player's where
+  // that cannot be used, and in the game folder, whose name came through
+  // the ANSI registry functions, where neither name can be written in the
+  // ANSI code page. The worker's file is held from its write until the
+  // clean-up, so past the worker's start.
   PrivateFolder runFolder;
   HeldFile heldWorker;
   char workerFile[MAX_PATH] = {};
   if (ok) {
-    char temporary[MAX_PATH];
-    bool created = AnsiTemporaryFolder(temporary, MAX_PATH) && runFolder.Create(temporary);
-    if (!created && savingPath[0]) created = runFolder.Create(savingPath);
+    bool created = runFolder.CreateForRun(savingPath);
+    // This run's sections are published, so no other update runs: any
+    // other run folder is what an interrupted run left.
+    char parents[kRunFolderParents][MAX_PATH];
+    int parentCount = RunFolderParents(parents, savingPath);
+    for (int i = 0; i < parentCount; ++i) RemoveEarlierRunFolders(parents[i], runFolder);
+    PassRunCheckpoint("run folder");
     if (!created || !runFolder.FileName(workerFile, MAX_PATH, "tmp", ".tmp") ||
         !WriteResourceToFile(kWorkerPayload, workerFile, &heldWorker))
       fail(kStatusWorkerNotExtracted, 0);

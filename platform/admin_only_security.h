@@ -14,9 +14,10 @@ class AdminOnlySecurity {
   AdminOnlySecurity& operator=(const AdminOnlySecurity&) = delete;
 
   // Builds the descriptor (NT only); with `withOwner` false the creator's
-  // default owner stays. False when any part cannot be made.
+  // default owner stays. False when any part cannot be made, or on 9x.
   bool Build(bool withOwner);
   SECURITY_ATTRIBUTES* Attributes() { return &attributes; }
+  void* Descriptor() { return &descriptor; }
 
  private:
   PSID administrators;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/file_information.h"
 #include "platform/file_write.h"
 #include "platform/system_library.h"
 
@@ -22,9 +23,12 @@ bool ReadsBackAs(HANDLE file, const void* bytes, uint32_t size) {
 }
 
 // A second name would let whoever made it change the file once we let go,
-// or mean that we wrote into somebody else's file.
+// or mean that we wrote into somebody else's file. On 9x the query is a DOS
+// call that some network redirectors and drivers lack; there a file that
+// cannot tell has one link, as every file of FAT has.
 bool HasOneLink(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
-  return GetFileInformationByHandle(file, info) && info->nNumberOfLinks == 1;
+  if (!ReadFileInformation(file, info)) return !IsWindowsNT();
+  return info->nNumberOfLinks == 1;
 }
 
 // Both handles name the same file. The 9x family gives no reliable file

@@ -3,7 +3,10 @@
 #include <cstring>
 
 #include "platform/admin_only_security.h"
+#include "platform/busy_retry.h"
 #include "platform/file_helpers.h"
+#include "platform/folder_creation.h"
+#include "platform/native_files.h"
 #include "platform/random_name.h"
 #include "platform/removal_at_reboot.h"
 #include "platform/system_library.h"
@@ -12,78 +15,147 @@ namespace {
 
 constexpr int kNameAttempts = 8;
 
+// Listing access makes the hold count in sharing checks (a handle with
+// only attribute or control rights does not, and would let the folder be
+// removed); control rights let the owner be read back. No DELETE: that is
+// what the hold refuses everybody else.
+constexpr ACCESS_MASK kHoldAccess = FILE_LIST_DIRECTORY | READ_CONTROL | SYNCHRONIZE;
+
 bool SameWide(const wchar_t* a, const wchar_t* b) {
   while (*a && *a == *b) ++a, ++b;
   return *a == *b;
 }
 
+// A folder the system names in UTF-16, in the ANSI code page.
+bool AnsiFolder(const wchar_t* wide, char* path, DWORD size) {
+  if (!SurvivesAnsi(wide) ||
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, path, static_cast<int>(size), nullptr, nullptr) <= 0) {
+    if (size) path[0] = 0;
+    return false;
+  }
+  return true;
+}
+
+// NT only. GetSystemWindowsDirectoryW is Windows 2000 and later (and NT 4.0
+// Terminal Server), where GetWindowsDirectory gives each Terminal Server
+// user a folder of their own; before, the Windows folder is the system's.
+bool SystemTemporaryFolder(char* path, DWORD size) {
+  typedef UINT(WINAPI * WindowsDirectoryFunction)(LPWSTR, UINT);
+  auto windowsDirectory = KernelFunction<WindowsDirectoryFunction>("GetSystemWindowsDirectoryW");
+  if (!windowsDirectory) windowsDirectory = KernelFunction<WindowsDirectoryFunction>("GetWindowsDirectoryW");
+  const wchar_t temp[] = L"\\Temp";
+  wchar_t wide[MAX_PATH];
+  UINT length = windowsDirectory ? windowsDirectory(wide, MAX_PATH) : 0;
+  if (length == 0 || length + sizeof temp / sizeof temp[0] > MAX_PATH) return false;
+  if (wide[length - 1] == L'\\') --length;
+  std::memcpy(wide + length, temp, sizeof temp);
+  return AnsiFolder(wide, path, size);
+}
+
+bool RemoveDirectoryRetrying(const char* path) {
+  return RetryWhileBusy([](void* name) { return RemoveDirectoryA(static_cast<const char*>(name)) != 0; },
+                        const_cast<char*>(path));
+}
+
 }  // namespace
 
-PrivateFolder::PrivateFolder() { path[0] = 0; }
+PrivateFolder::PrivateFolder() : fileCount(0), hold(nullptr) { path[0] = 0; }
 
 PrivateFolder::~PrivateFolder() { Remove(); }
 
 bool PrivateFolder::Create(const char* parent) {
   Remove();
   char base[MAX_PATH];
-  if (!parent || !FormatPath(base, MAX_PATH, "%s", parent)) return false;
-  size_t length = std::strlen(base);
-  if (length > 0 && base[length - 1] == '\\') base[length - 1] = 0;
-  // On NT the folder gets its protection in the creating call itself: set
-  // afterwards, there would be a moment in which the user's inherited
-  // rights let another program in.
+  DWORD length = parent && parent[0] ? GetFullPathNameA(parent, MAX_PATH, base, nullptr) : 0;
+  if (length == 0 || length >= MAX_PATH) return false;
+  while (length > 0 && base[length - 1] == '\\') base[--length] = 0;
+  char candidate[MAX_PATH];
+  if (!IsWindowsNT()) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+      if (!RandomName(candidate, MAX_PATH, base, "vt3_", "")) return false;
+      if (CreateDirectoryA(candidate, nullptr)) {
+        std::memcpy(path, candidate, sizeof path);
+        return true;
+      }
+      if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+  }
+  // The protection comes with the creating call, and the hold with it: no
+  // moment in which the player's inherited rights would let another
+  // program in, nor one in which the folder could be swapped.
   AdminOnlySecurity security;
-  bool nt = IsWindowsNT();
-  if (nt && !security.Build(true)) return false;
+  if (!security.Build(true)) return false;
   bool withOwner = true;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    char candidate[MAX_PATH];
-    if (!RandomName(candidate, MAX_PATH, base, "vt3_", "")) return false;
-    if (CreateDirectoryA(candidate, nt ? security.Attributes() : nullptr)) {
+    wchar_t native[kNativePathCapacity];
+    USHORT bytes = 0;
+    if (!RandomName(candidate, MAX_PATH, base, "vt3_", "") ||
+        !NativePath(candidate, native, kNativePathCapacity, &bytes))
+      return false;
+    HANDLE folder = nullptr;
+    LONG status = CreateFolderHeld(&folder, native, bytes, security.Descriptor(), kHoldAccess,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (status >= 0) {
+      hold = folder;
       std::memcpy(path, candidate, sizeof path);
       return true;
     }
-    DWORD error = GetLastError();
     // Owner rights missing from the token: the creator stays owner, the
     // entries still keep everybody else out.
-    if (nt && withOwner && error == ERROR_INVALID_OWNER) {
+    if (withOwner && status == kStatusInvalidOwner) {
       withOwner = false;
       if (!security.Build(false)) return false;
       continue;
     }
-    if (error != ERROR_ALREADY_EXISTS) return false;
+    if (status != kStatusNameCollision) return false;
   }
   return false;
 }
 
-bool PrivateFolder::FileName(char* name, DWORD size, const char* prefix, const char* extension) const {
-  if (!path[0]) {
+bool PrivateFolder::CreateForRun(const char* gameFolder) {
+  char parents[kRunFolderParents][MAX_PATH];
+  int count = RunFolderParents(parents, gameFolder);
+  for (int i = 0; i < count; ++i)
+    if (Create(parents[i])) return true;
+  return false;
+}
+
+bool PrivateFolder::FileName(char* name, DWORD size, const char* prefix, const char* extension) {
+  if (!path[0] || fileCount == kMostFiles || !RandomName(name, size, path, prefix, extension) ||
+      !FormatPath(files[fileCount], MAX_PATH, "%s", name)) {
     if (size) name[0] = 0;
     return false;
   }
-  return RandomName(name, size, path, prefix, extension);
+  ++fileCount;
+  return true;
 }
 
 void PrivateFolder::Remove() {
   if (!path[0]) return;
-  char pattern[MAX_PATH];
-  WIN32_FIND_DATAA found;
-  HANDLE search = FormatPath(pattern, MAX_PATH, "%s\\*", path) ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      char child[MAX_PATH];
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-          !FormatPath(child, MAX_PATH, "%s\\%s", path, found.cFileName))
-        continue;
-      SetFileAttributesA(child, FILE_ATTRIBUTE_NORMAL);
-      // A program still running from it: it goes at the next start of Windows.
-      if (!DeleteFileA(child)) RemoveAtReboot(child);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+  // Never what a listing finds: whatever else is there is not ours. The
+  // hold keeps each name inside this very folder.
+  for (int i = 0; i < fileCount; ++i) {
+    if (DeleteFileRetrying(files[i]) || GetLastError() == ERROR_FILE_NOT_FOUND) continue;
+    // A program still running from it: it goes at the next start of Windows.
+    RemoveAtReboot(files[i]);
   }
-  // Scheduled after its files, so that the folder is empty when its turn comes.
-  if (!RemoveDirectoryA(path)) RemoveAtReboot(path);
+  fileCount = 0;
+  if (hold) CloseHandle(hold);
+  hold = nullptr;
+  // Scheduled after its files, so that the folder is empty when its turn
+  // comes. Windows 9x's wininit.ini removes files only: there the next
+  // run removes the empty folder.
+  if (!RemoveDirectoryRetrying(path) && IsWindowsNT()) RemoveAtReboot(path);
   path[0] = 0;
+}
+
+int RunFolderParents(char (*parents)[MAX_PATH], const char* gameFolder) {
+  int count = 0;
+  if (IsWindowsNT() && SystemTemporaryFolder(parents[count], MAX_PATH)) ++count;
+  if (AnsiTemporaryFolder(parents[count], MAX_PATH)) ++count;
+  if (gameFolder && gameFolder[0] && FormatPath(parents[count], MAX_PATH, "%s", gameFolder)) ++count;
+  return count;
 }
 
 bool SurvivesAnsi(const wchar_t* path) {
@@ -106,11 +178,6 @@ bool AnsiTemporaryFolder(char* path, DWORD size) {
   auto getTempPath = KernelFunction<GetTempPathWFunction>("GetTempPathW");
   wchar_t wide[MAX_PATH];
   DWORD length = getTempPath ? getTempPath(MAX_PATH, wide) : 0;
-  if (length == 0 || length >= MAX_PATH || !SurvivesAnsi(wide)) return false;
-  int converted = WideCharToMultiByte(CP_ACP, 0, wide, -1, path, static_cast<int>(size), nullptr, nullptr);
-  if (converted <= 0) {
-    if (size) path[0] = 0;
-    return false;
-  }
-  return true;
+  if (length == 0 || length >= MAX_PATH) return false;
+  return AnsiFolder(wide, path, size);
 }

@@ -5,11 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/admin_only_security.h"
+#include "platform/earlier_run_folders.h"
 #include "platform/held_file.h"
 #include "tests/support/harness.h"
+#include "tests/support/host_link.h"
+
+// What the folder's creating call was given (tests/support/recording_folder_creation.cpp).
+extern std::vector<char> recordedFolderSecurity;
 
 namespace {
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 
 // "BA" or "SY" for Administrators or SYSTEM, else "?".
 std::string Name(PSID sid) {
@@ -50,28 +56,128 @@ std::string Describe(PSECURITY_DESCRIPTOR descriptor) {
 // (flag 0x10). Checked in the descriptor the creating call is given, and
 // in the one the folder keeps where the file system keeps them: Wine does
 // not, it makes one up from the Unix mode, with the user as owner.
-TEST(PrivateFolder, OnlyAdministratorsAndSystemGetIn) {
+// While the run holds it, nobody can remove or rename the folder, and the
+// run's own files come and go inside.
+TEST(PrivateFolder, OnlyAdministratorsAndSystemGetInAndNobodyTakesIt) {
+  if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "Windows 9x has no accounts";
   const std::string expected = "BA protected 0:BA:3 0:SY:3";
-  AdminOnlySecurity security;
-  ASSERT_TRUE(security.Build(true));
-  EXPECT_EQ(Describe(security.Attributes()->lpSecurityDescriptor), expected);
+  recordedFolderSecurity.clear();
   PrivateFolder folder;
   ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
+  ASSERT_FALSE(recordedFolderSecurity.empty()) << "created without a descriptor";
+  EXPECT_EQ(Describe(recordedFolderSecurity.data()), expected);
   DWORD needed = 0;
   SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
   GetFileSecurityA(folder.Path(), wanted, nullptr, 0, &needed);
   std::vector<char> buffer(needed ? needed : 1);
   ASSERT_TRUE(GetFileSecurityA(folder.Path(), wanted, buffer.data(), needed, &needed));
-  bool underWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
   std::string kept = Describe(buffer.data());
-  if (!underWine || kept.rfind("BA", 0) == 0) {
+  if (!UnderWine() || kept.rfind("BA", 0) == 0) {
     EXPECT_EQ(kept, expected);
   }
+  std::string path = folder.Path(), aside = path + ".aside";
+  EXPECT_FALSE(RemoveDirectoryA(path.c_str()));
+  EXPECT_FALSE(MoveFileA(path.c_str(), aside.c_str()));
+  char file[MAX_PATH];
+  ASSERT_TRUE(folder.FileName(file, MAX_PATH, "tmp", ".tmp"));
+  EXPECT_TRUE(WriteFileBytes(file, "MZ"));
+  folder.Remove();
+  EXPECT_FALSE(FileExists(path));
 }
 
-// Windows 9x: what is still in use at the end is named in wininit.ini's
-// [rename] section, the file before its folder, and another program's
-// entry there stays. (ctest runs it as Windows 98; the NT way shows in the
+// Only the files the run named are deleted: one that somebody else put
+// there stays, and so does the folder, then scheduled for the next start
+// of Windows by its own name only (NT; on 9x nothing is written for it).
+TEST(PrivateFolder, RemovesOnlyWhatItNamed) {
+  const char* session = "System\\CurrentControlSet\\Control\\Session Manager";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, session, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegDeleteValueA(key, "PendingFileRenameOperations");
+  PrivateFolder folder;
+  ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
+  std::string path = folder.Path(), planted = path + "\\planted.txt";
+  char ours[MAX_PATH], unused[MAX_PATH];
+  ASSERT_TRUE(folder.FileName(ours, MAX_PATH, "tmp", ".tmp"));
+  ASSERT_TRUE(folder.FileName(unused, MAX_PATH, "tmp", ".tmp"));
+  ASSERT_TRUE(WriteFileBytes(ours, "MZ"));
+  ASSERT_TRUE(WriteFileBytes(planted, "not the run's"));
+  folder.Remove();
+  EXPECT_FALSE(FileExists(ours));
+  EXPECT_EQ(FileBytes(planted), "not the run's");
+  std::vector<char> value(65536);
+  DWORD size = static_cast<DWORD>(value.size());
+  std::string pending;
+  if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()),
+                       &size) == ERROR_SUCCESS)
+    pending.assign(value.data(), size);
+  RegDeleteValueA(key, "PendingFileRenameOperations");
+  RegCloseKey(key);
+  EXPECT_EQ(pending.find("planted"), std::string::npos) << "a file that is not the run's is scheduled";
+  if (GetVersion() < 0x80000000u) {
+    EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
+  }
+  DeleteFileA(planted.c_str());
+  RemoveDirectoryA(path.c_str());
+}
+
+// Folders that earlier runs left: only a real folder of the update's
+// naming goes, and inside it only files of the update's naming. A link of
+// that name to a folder of the player's is not followed, and a folder of
+// another name is not the update's.
+TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
+  const std::string parent = TempDirectory(), elsewhere = "C:\\players_folder";
+  const std::string file = "\\tmp0123456789abcdef.tmp", other = "\\notes.txt";
+  struct Case {
+    std::string name;
+    bool link, extraFile, folderGoes, fileGoes;
+  } cases[] = {{"vt3_00112233445566aa", false, false, true, true},
+               {"vt3_00112233445566BB", false, true, false, true},
+               {"vt3_00112233445566cc", true, false, false, false},
+               {"vt3_00112233445566d", false, false, false, false},
+               {"vt3_00112233445566dx", false, false, false, false}};
+  ASSERT_TRUE(MakeDirectories(elsewhere));
+  ASSERT_TRUE(WriteFileBytes(elsewhere + file, "player's") && WriteFileBytes(elsewhere + other, "player's"));
+  bool linked = false;
+  for (const Case& c : cases) {
+    std::string folder = parent + c.name;
+    if (c.link) {
+      linked = MakeHostLink(elsewhere, folder);
+      continue;
+    }
+    ASSERT_TRUE(MakeDirectories(folder));
+    ASSERT_TRUE(WriteFileBytes(folder + file, "MZ"));
+    if (c.extraFile) {
+      ASSERT_TRUE(WriteFileBytes(folder + other, "kept"));
+    }
+  }
+  PrivateFolder current;
+  ASSERT_TRUE(current.Create(parent.c_str()));
+  RemoveEarlierRunFolders(parent.c_str(), current);
+  EXPECT_TRUE(FileExists(current.Path())) << "the run's own folder";
+  for (const Case& c : cases) {
+    std::string folder = parent + c.name;
+    if (c.link) continue;
+    EXPECT_EQ(FileExists(folder), !c.folderGoes) << c.name;
+    EXPECT_EQ(FileExists(folder + file), !c.fileGoes) << c.name;
+    if (c.extraFile) {
+      EXPECT_EQ(FileBytes(folder + other), "kept") << c.name;
+    }
+    DeleteFileA((folder + file).c_str());
+    DeleteFileA((folder + other).c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+  EXPECT_EQ(FileBytes(elsewhere + file), "player's") << "followed the link";
+  EXPECT_EQ(FileBytes(elsewhere + other), "player's");
+  if (UnderWine()) {
+    EXPECT_TRUE(linked) << "the host-side link could not be made";
+  }
+  RemoveTree(elsewhere);
+}
+
+// Windows 9x: a file still in use at the end is named in wininit.ini's
+// [rename] section, and another program's entry there stays. Its folder is
+// not: wininit removes files only, and the next run removes the folder. (ctest runs it as Windows 98; the NT way shows in the
 // update whose worker outlives the launcher.)
 TEST(PrivateFolder, WhatIsStillInUseIsRemovedAtTheNextStartOfWindows98) {
   if (GetVersion() < 0x80000000u) GTEST_SKIP() << "run by ctest as Windows 98";
@@ -82,15 +188,14 @@ TEST(PrivateFolder, WhatIsStillInUseIsRemovedAtTheNextStartOfWindows98) {
   PrivateFolder folder;
   ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
   std::string path = folder.Path();
-  char file[MAX_PATH], shortFile[MAX_PATH] = {}, shortFolder[MAX_PATH] = {};
+  char file[MAX_PATH], shortFile[MAX_PATH] = {};
   ASSERT_TRUE(folder.FileName(file, MAX_PATH, "tmp", ".tmp"));
   HeldFile held;
   ASSERT_TRUE(held.Write(file, "MZ", 2));
   GetShortPathNameA(file, shortFile, MAX_PATH);
-  GetShortPathNameA(path.c_str(), shortFolder, MAX_PATH);
   folder.Remove();
-  EXPECT_EQ(FileBytes(wininit), std::string("[Rename]\r\nNUL=C:\\OTHER~1.TMP\r\nNUL=") + shortFile + "\r\nNUL=" +
-                                    shortFolder + "\r\n\r\n[Other]\r\nkey=value\r\n");
+  EXPECT_EQ(FileBytes(wininit), std::string("[Rename]\r\nNUL=C:\\OTHER~1.TMP\r\nNUL=") + shortFile +
+                                    "\r\n\r\n[Other]\r\nkey=value\r\n");
   DeleteFileA(wininit.c_str());
   held.Release();
   DeleteFileA(file);
