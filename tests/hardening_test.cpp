@@ -10,6 +10,7 @@
 
 #include "platform/game_key.h"
 #include "platform/registry_key.h"
+#include "tests/support/host_link.h"
 #include "worker/tests/installed_game.h"
 
 namespace {
@@ -299,6 +300,50 @@ TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
   DeleteFileA(victim.c_str());
 }
 
+// A program of the player's account races to take each new run folder: it
+// removes or renames it through Windows as soon as it appears, and where it
+// can, a link to a folder of its own takes its place (made host-side: a
+// host-side removal would bypass Wine's handles). This test build of the
+// launcher waits between the folder's creation and the worker's write
+// until the racer has tried. The folder is held from the call that creates
+// it, so the racer never wins and nothing outside the folder is touched;
+// and it is made in the system's temporary folder. A look-alike left in the
+// player's temporary folder, a link of a run folder's name to a folder of
+// the player's, is not followed by the clean-up of earlier runs' folders.
+TEST_F(Hardening, TheRunFolderCannotBeTakenAndLookAlikesAreNotFollowed) {
+  const std::string victim = "C:\\victim", stop = "C:\\racer_stop.txt", log = "C:\\racer_log.txt";
+  const std::string lookAlike = TempDirectory() + "vt3_0123456789abcdef", playersFolder = "C:\\players_folder";
+  const std::string runFile = "\\tmp0123456789abcdef.tmp";
+  ASSERT_TRUE(MakeDirectories(victim) && MakeDirectories(playersFolder));
+  ASSERT_TRUE(WriteFileBytes(victim + "\\precious.txt", "precious") && WriteFileBytes(playersFolder + runFile, "MZ"));
+  ASSERT_TRUE(MakeHostLink(playersFolder, lookAlike));
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string systemTemp = std::string(windows) + "\\Temp";
+  DeleteFileA(stop.c_str());
+  HANDLE racer = StartProcess("\"" + Sibling("folder_racer.exe") + "\" " + victim + " " + stop + " " + log + " \"" +
+                              systemTemp + "\" \"" + TempDirectory() + ".\" \"" + game.directory + "\"");
+  ASSERT_NE(racer, nullptr);
+  Sleep(500);  // its first look at what is there before
+  LaunchResult result = Run(Sibling("Vt3update_folderwait.exe"));
+  WriteFileBytes(stop, "");
+  DWORD taken = FinishProcess(racer);
+  std::string seen = FileBytes(log);
+  EXPECT_EQ(FileBytes(victim + "\\precious.txt"), "precious") << seen;
+  EXPECT_EQ(FileBytes(playersFolder + runFile), "MZ") << "the look-alike was followed";
+  EXPECT_EQ(taken, 0u) << seen;
+  EXPECT_NE(seen.find("seen " + systemTemp + "\\vt3_"), std::string::npos)
+      << "no run folder in the system's temporary folder: " << seen;
+  EXPECT_EQ(result.box.text, kSuccess);
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  EXPECT_TRUE(RemoveHostLink(lookAlike));
+  ExpectNoTemporaryLeft();
+  DeleteFileA(stop.c_str());
+  DeleteFileA(log.c_str());
+  RemoveTree(victim);
+  RemoveTree(playersFolder);
+}
+
 // A file whose bytes differ from what was written, by whatever means, is
 // never started: the launcher whose writes damage one byte stops.
 TEST_F(Hardening, AWorkerThatDoesNotReadBackIsNeverStarted) {
@@ -308,7 +353,8 @@ TEST_F(Hardening, AWorkerThatDoesNotReadBackIsNeverStarted) {
 }
 
 // A profile whose temporary folder is named outside the ANSI code page:
-// the run's folder goes into the game folder, and nothing stays anywhere.
+// the run's folder goes into the system's temporary folder (and would go
+// into the game folder were that not there), and nothing stays anywhere.
 TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   const std::wstring temporary = L"C:\\users\\Public\\\x0412\x0440\x0435\x043c\x044f";
   ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);

@@ -18,24 +18,39 @@ std::string UnixName(const std::string& path) {
   return result;
 }
 
-}  // namespace
-
-bool MakeHostLink(const std::string& target, const std::string& link) {
-  std::string unixTarget = UnixName(target), unixLink = UnixName(link);
-  if (unixTarget.empty() || unixLink.empty()) return false;
-  // Wine starts a Unix program given by its Unix path.
-  std::string command = "/bin/ln -s \"" + unixTarget + "\" \"" + unixLink + "\"";
+// Runs a Unix command line, then waits until `done` holds.
+bool RunUnix(std::string command, bool (*done)(const std::string& path), const std::string& path) {
   STARTUPINFOA startup = {sizeof startup};
   PROCESS_INFORMATION process = {};
+  // Wine starts a Unix program given by its Unix path.
   if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return false;
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
-  // Its handle does not tell when a Unix program ends: the link tells.
+  // Its handle does not tell when a Unix program ends.
   for (int i = 0; i < 2000; ++i) {
-    DWORD attributes = GetFileAttributesA(link.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    if (done(path)) return true;
     Sleep(5);
   }
   return false;
+}
+
+bool IsLink(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool IsGone(const std::string& path) { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+bool MakeHostLink(const std::string& target, const std::string& link) {
+  std::string unixTarget = UnixName(target), unixLink = UnixName(link);
+  return !unixTarget.empty() && !unixLink.empty() &&
+         RunUnix("/bin/ln -s \"" + unixTarget + "\" \"" + unixLink + "\"", IsLink, link);
+}
+
+bool RemoveHostLink(const std::string& link) {
+  std::string unixLink = UnixName(link);
+  return IsLink(link) && !unixLink.empty() && RunUnix("/bin/rm -f \"" + unixLink + "\"", IsGone, link);
 }

@@ -6,3 +6,5 @@
 
 // Makes `link` (a Windows path that must not exist) a link to `target`.
 bool MakeHostLink(const std::string& target, const std::string& link);
+// Removes such a link (never what it leads to).
+bool RemoveHostLink(const std::string& link);

@@ -19,6 +19,13 @@ inline std::string SpecialFolder(int csidl) {
   return path;
 }
 
+// The system's temporary folder, where the run's folder is made on NT.
+inline std::string SystemTempDirectory() {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return std::string(windows) + "\\Temp\\";
+}
+
 class InstalledGame : public testing::Test {
  protected:
   void SetUp() override { Install("C:\\Games\\Vantor 3"); }
@@ -51,6 +58,7 @@ class InstalledGame : public testing::Test {
     EXPECT_EQ(FilesMatching(GameFile("tmp*.tmp")), std::vector<std::string>()) << "left in the game folder";
     // The run's own folder, wherever it was made.
     EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFoldersBefore);
+    EXPECT_EQ(FilesMatching(SystemTempDirectory() + "vt3_*"), std::vector<std::string>()) << "left in the system's";
     EXPECT_EQ(FilesMatching(GameFile("vt3_*")), std::vector<std::string>()) << "left in the game folder";
     for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"}) {
       HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
