@@ -172,11 +172,11 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
 
   // The worker runs with administrator rights from a folder of this run
   // that only administrators can enter, held from its creation to the
-  // clean-up: on NT in the system's temporary folder; in the player's where
-  // that cannot be used, and in the game folder, whose name came through
-  // the ANSI registry functions, where neither name can be written in the
-  // ANSI code page. The worker's file is held from its write until the
-  // clean-up, so past the worker's start.
+  // clean-up: on NT in the system's temporary folder, else in the player's,
+  // else in the game folder (whose name came through the ANSI registry
+  // functions), each only where the one before cannot be used. The
+  // worker's file is held from its write until the clean-up, so past the
+  // worker's start.
   PrivateFolder runFolder;
   HeldFile heldWorker;
   char workerFile[MAX_PATH] = {};
