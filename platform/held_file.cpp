@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/busy_retry.h"
+#include "platform/file_closed.h"
 #include "platform/file_information.h"
 #include "platform/file_write.h"
 #include "platform/system_library.h"
@@ -61,9 +63,36 @@ SetInformationFunction SetInformation() {
   return LookUpFunction<SetInformationFunction>(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile");
 }
 
+// The Win32 error of a failed native call, as far as a retry needs it: a
+// file another program has open, or one that cannot go yet.
+DWORD ErrorOf(LONG status) {
+  switch (static_cast<ULONG>(status)) {
+    case 0xC0000043:  // STATUS_SHARING_VIOLATION
+      return ERROR_SHARING_VIOLATION;
+    case 0xC0000022:  // STATUS_ACCESS_DENIED
+    case 0xC0000056:  // STATUS_DELETE_PENDING
+    case 0xC0000121:  // STATUS_CANNOT_DELETE
+      return ERROR_ACCESS_DENIED;
+    default:
+      return ERROR_GEN_FAILURE;
+  }
+}
+
+struct Reopen {
+  const char* path;
+  HANDLE handle;
+};
+
+bool OpenForRename(void* context) {
+  Reopen* reopen = static_cast<Reopen*>(context);
+  reopen->handle = CreateFileA(reopen->path, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  return reopen->handle != INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
-HeldFile::HeldFile() : handle(INVALID_HANDLE_VALUE) {}
+HeldFile::HeldFile() : handle(INVALID_HANDLE_VALUE), renamable(false), deletable(false), identity(), path() {}
 
 HeldFile::~HeldFile() { Release(); }
 
@@ -74,6 +103,9 @@ void HeldFile::Release() {
 
 bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool renamable) {
   Release();
+  this->renamable = deletable = false;
+  // A renamable file is taken again by its name for the rename.
+  if (renamable && std::strlen(path) >= sizeof this->path) return false;
   // Created here or not at all: never written through a name somebody else
   // prepared, which may be a link to any file of the system.
   HANDLE writer = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
@@ -85,20 +117,22 @@ bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool re
     DeleteFileA(path);
     return false;
   }
+  // On disk before anything puts the file in place of another: after a
+  // power cut the old file or this one, never a name on unwritten blocks.
+  // A system that cannot flush (some network redirectors) loses nothing now.
+  FlushFileBuffers(writer);
   // Windows starts no program from a file open for writing, and reopening
   // a handle without a name (ReOpenFile) is Vista and later. So a bridge
   // that refuses deletion keeps the name on this file while the writer
-  // closes; the held handle then refuses writers too. Whatever another
-  // program managed in between shows in the read-back. A renamable hold
-  // (NT only: 9x rejects the sharing flag) asks for deletion access, so its
-  // bridge must share deletion; there the file index check below tells
-  // whether the name still leads to this file.
-  bool deletable = renamable && IsWindowsNT();
-  HANDLE bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | (deletable ? FILE_SHARE_DELETE : 0),
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // closes; the held handle then refuses writers too. Until the data stage
+  // has ended nothing of ours shares deletion, so the name cannot be taken
+  // from this file; a link added meanwhile shows in the check below, and
+  // whatever else another program managed in the read-back.
+  HANDLE bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   bool closed = CloseHandle(writer) != 0;  // a full disk may show only now
-  DWORD access = GENERIC_READ | (deletable ? DELETE : 0);
-  HANDLE held = CreateFileA(path, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  NoteFileClosed(path);
+  HANDLE held = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (bridge != INVALID_HANDLE_VALUE) CloseHandle(bridge);
   if (held == INVALID_HANDLE_VALUE || !closed || !SameFile(written, held) || !ReadsBackAs(held, bytes, size)) {
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
@@ -107,6 +141,42 @@ bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool re
     return false;
   }
   handle = held;
+  identity = written;
+  if (renamable) std::memcpy(this->path, path, std::strlen(path) + 1);
+  this->renamable = renamable;
+  return true;
+}
+
+// The read-only hold gives way to one with the right to rename the file.
+// Both cannot stand at once, and another program may have the file open
+// (a scanner busy with the program the data stage ran), so: a bridge that
+// shares deletion and nothing else keeps writers out while the hold
+// closes, the file is opened again by its name (retried while it is
+// busy), and it must still be the file written, with this one link.
+bool HeldFile::TakeForRename() {
+  if (handle == INVALID_HANDLE_VALUE || !renamable) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  if (deletable) return true;
+  HANDLE bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  CloseHandle(handle);
+  handle = INVALID_HANDLE_VALUE;
+  NoteFileClosed(path);
+  Reopen reopen = {path, INVALID_HANDLE_VALUE};
+  bool opened = RetryWhileBusy(OpenForRename, &reopen);
+  if (bridge != INVALID_HANDLE_VALUE) CloseHandle(bridge);
+  if (opened && !SameFile(identity, reopen.handle)) {
+    CloseHandle(reopen.handle);
+    opened = false;
+  }
+  if (!opened) {
+    SetLastError(ERROR_FILE_INVALID);
+    return false;
+  }
+  handle = reopen.handle;
+  deletable = true;
   return true;
 }
 
@@ -114,7 +184,7 @@ bool HeldFile::CanRename() { return SetInformation() != nullptr; }
 
 bool HeldFile::RenameReplacing(const char* target) {
   SetInformationFunction setInformation = SetInformation();
-  if (!setInformation || handle == INVALID_HANDLE_VALUE) return false;
+  if (!setInformation || !TakeForRename()) return false;
   RenameInformation rename = {};
   rename.replaceIfExists = TRUE;
   // The native form of a drive or a network path ("\\server\share").
@@ -126,5 +196,7 @@ bool HeldFile::RenameReplacing(const char* target) {
   if (converted <= 1) return false;
   rename.fileNameLength = static_cast<ULONG>((prefixLength + converted - 1) * sizeof(WCHAR));
   IoStatus status = {};
-  return setInformation(handle, &status, &rename, sizeof rename, kFileRenameInformation) >= 0;
+  LONG result = setInformation(handle, &status, &rename, sizeof rename, kFileRenameInformation);
+  if (result < 0) SetLastError(ErrorOf(result));
+  return result >= 0;
 }

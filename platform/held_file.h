@@ -20,19 +20,30 @@ class HeldFile {
   // nothing and leaving no file of its own behind, when the name is taken,
   // the file cannot be written or held, has another link, or does not read
   // back as written.
-  // With `renamable` the hold may rename the file itself (NT): readers
-  // that do not share deletion (as a program start and the version
-  // functions do) cannot open it meanwhile.
+  // The bytes are on disk before this returns. The hold reads and lets
+  // others read (a program start, the game reading its own program file),
+  // and refuses writing, renaming and deletion. With `renamable` it can
+  // later rename the file itself (NT).
   bool Write(const char* path, const void* bytes, uint32_t size, bool renamable = false);
-  // Renames a renamable held file to `target`, replacing it, through the
+  // Renames a renamable held file to `target`, replacing it, through a
   // handle (NT): the file put in place is the one written, whatever another
-  // program did to its name meanwhile. False where the system cannot, or
-  // when the rename failed; the file is then where it was.
+  // program did to its name meanwhile. The hold gives way to one with the
+  // right to rename, taken again by the file's name (retried while another
+  // program has the file open) and refused unless it is still the file
+  // written, with no other link. False where the system cannot, or when
+  // the rename failed, with the reason in GetLastError; the file is then
+  // where it was.
   bool RenameReplacing(const char* target);
   // Whether RenameReplacing can work on this system at all.
   static bool CanRename();
   void Release();
 
  private:
+  bool TakeForRename();
+
   HANDLE handle;
+  bool renamable;
+  bool deletable;  // the handle may rename the file
+  BY_HANDLE_FILE_INFORMATION identity;
+  char path[MAX_PATH];
 };

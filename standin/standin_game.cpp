@@ -23,6 +23,9 @@
 //                        the DLLs it imports
 //   ignore               end at once and leave the block alone, as a game
 //                        build without the data stage would
+//   selfread             read its own program file with fopen(…, "rb"), as
+//                        a game's self-check or copy protection does, and
+//                        report code 2 when it cannot
 #include <windows.h>
 #include <zlib.h>
 
@@ -50,6 +53,7 @@ struct Faults {
   int32_t exitAt = -1;
   DWORD pause = 0;
   DWORD linger = 0;
+  bool selfRead = false;
 };
 
 Faults ReadFaults(const char* commandLine) {
@@ -76,6 +80,8 @@ Faults ReadFaults(const char* commandLine) {
       faults.linger = static_cast<DWORD>(a);
     } else if (!std::strcmp(word, "ignore")) {
       faults.ignore = true;
+    } else if (!std::strcmp(word, "selfread")) {
+      faults.selfRead = true;
     } else if (!std::strcmp(word, "load") && std::sscanf(line, "%*s %259[^\r\n]", rest) == 1) {
       LoadLibraryA(rest);
     } else if (!std::strcmp(word, "where") && std::sscanf(line, "%*s %259[^\r\n]", rest) == 1) {
@@ -207,6 +213,19 @@ int32_t ApplyArchive(const std::vector<unsigned char>& archive, DataStage& stage
   return kStageOk;
 }
 
+// Opens its own program file as the runtime's fopen does (sharing reading
+// and writing, not deletion) and reads its first bytes.
+bool ReadsItself() {
+  char module[MAX_PATH] = {};
+  if (!GetModuleFileNameA(nullptr, module, MAX_PATH)) return false;
+  FILE* self = std::fopen(module, "rb");
+  if (!self) return false;
+  char signature[2] = {};
+  bool read = std::fread(signature, 1, 2, self) == 2 && signature[0] == 'M' && signature[1] == 'Z';
+  std::fclose(self);
+  return read;
+}
+
 void RunDataStage(volatile ControlBlock* block, const Faults& faults) {
   uint32_t key = RebuildPayloadKey(static_cast<int32_t>(static_cast<int64_t>(std::time(nullptr))),
                                    block->startTimeRemainder);
@@ -216,7 +235,8 @@ void RunDataStage(volatile ControlBlock* block, const Faults& faults) {
   block->stageTag = kStageTag;
   DataStage stage(block, faults);
   std::vector<unsigned char> payload;
-  if (sections >= 1) {
+  if (faults.selfRead && !ReadsItself()) stage.result = kStageNoGameData;
+  if (sections >= 1 && stage.result == kStageOk) {
     if (stage.ReadSection(0, key, &payload) && stage.Advance(30)) {
       stage.result = ApplyGameData(payload);
       if (stage.result == kStageOk) stage.Advance(kSectionZeroProgressEnd);

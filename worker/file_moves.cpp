@@ -2,11 +2,31 @@
 
 #include <windows.h>
 
+#include "platform/busy_retry.h"
+
+namespace {
+
+struct Replacement {
+  HeldFile* file;
+  const char* to;
+};
+
+}  // namespace
 
 bool CanMoveReplacing() { return HeldFile::CanRename(); }
 
-bool MoveReplacing(HeldFile* file, const char* to) { return file->RenameReplacing(to); }
+// Retried while the file in place is open without shared deletion (a
+// scanner, a program reading the old game).
+bool MoveReplacing(HeldFile* file, const char* to) {
+  Replacement replacement = {file, to};
+  return RetryWhileBusy(
+      [](void* context) {
+        const Replacement* names = static_cast<const Replacement*>(context);
+        return names->file->RenameReplacing(names->to);
+      },
+      &replacement);
+}
 
-bool MoveNoReplace(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
+bool MoveNoReplace(const char* from, const char* to) { return MoveFileRetrying(from, to); }
 
 bool CopyNoReplace(const char* from, const char* to) { return CopyFileA(from, to, TRUE) != 0; }

@@ -5,6 +5,10 @@
 
 #include "platform/held_file.h"
 
+// The moves meet files another program has open for a moment (a virus
+// scanner, a reader of the game's files): they are retried, bounded
+// (platform/busy_retry.h).
+//
 // Renames the held file to `to` replacing `to` in one step, through its
 // handle, where the system has such a move (the NT family); false
 // otherwise, or when the move failed, and then both files are as they were.

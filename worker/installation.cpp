@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/busy_retry.h"
 #include "platform/file_helpers.h"
 #include "platform/game_settings.h"
 #include "platform/random_name.h"
@@ -88,7 +89,7 @@ bool ReplaceExecutable(HeldFile* held, const char* temporary, const char* instal
   if (!SetFileAttributesA(installed, FILE_ATTRIBUTE_NORMAL)) return false;
   if (CanMoveReplacing()) return MoveReplacing(held, installed);
   held->Release();
-  if (!DeleteFileA(installed)) return false;
+  if (!DeleteFileRetrying(installed)) return false;
   if (MoveNoReplace(temporary, installed)) return true;
   if (RescueNewExecutable(temporary, installed)) return true;
   *keepTemporary = true;
@@ -97,32 +98,34 @@ bool ReplaceExecutable(HeldFile* held, const char* temporary, const char* instal
 
 // Moves joystick.ini to joystick.bak and writes the defaults. The new file
 // is written first and an older backup kept aside until the end, so that
-// whichever step fails, both files are put back as they were. Without a
-// joystick.ini there is nothing to back up, and an older backup stays.
-bool ReplaceJoystickSettings(const GamePaths& paths) {
-  DeleteFileA(paths.joystickNew);
+// whichever step fails, both files are put back as they were, and then
+// `putBack` says so. Without a joystick.ini there is nothing to back up,
+// and an older backup stays.
+bool ReplaceJoystickSettings(const GamePaths& paths, bool* putBack) {
+  *putBack = true;
+  DeleteFileRetrying(paths.joystickNew);
   if (!WriteResourceToFile(kJoystickResource, paths.joystickNew)) {
-    DeleteFileA(paths.joystickNew);
+    DeleteFileRetrying(paths.joystickNew);
     return false;
   }
   bool hadSettings = GetFileInfo(paths.joystick, nullptr, nullptr);
   bool backupAside = false;
   if (hadSettings && GetFileInfo(paths.joystickBackup, nullptr, nullptr)) {
-    DeleteFileA(paths.joystickOld);
+    DeleteFileRetrying(paths.joystickOld);
     if (!MoveNoReplace(paths.joystickBackup, paths.joystickOld)) {
-      DeleteFileA(paths.joystickNew);
+      DeleteFileRetrying(paths.joystickNew);
       return false;
     }
     backupAside = true;
   }
   bool settingsMoved = !hadSettings || MoveNoReplace(paths.joystick, paths.joystickBackup);
   if (settingsMoved && MoveNoReplace(paths.joystickNew, paths.joystick)) {
-    if (backupAside) DeleteFileA(paths.joystickOld);
+    if (backupAside) DeleteFileRetrying(paths.joystickOld);
     return true;
   }
-  if (settingsMoved && hadSettings) MoveNoReplace(paths.joystickBackup, paths.joystick);
-  if (backupAside) MoveNoReplace(paths.joystickOld, paths.joystickBackup);
-  DeleteFileA(paths.joystickNew);
+  if (settingsMoved && hadSettings && !MoveNoReplace(paths.joystickBackup, paths.joystick)) *putBack = false;
+  if (backupAside && !MoveNoReplace(paths.joystickOld, paths.joystickBackup)) *putBack = false;
+  DeleteFileRetrying(paths.joystickNew);
   return false;
 }
 
@@ -185,8 +188,14 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
   }
   if (!(done & kStepJoystick)) {
     // The record stays without this step: once the files can be moved, a
-    // rerun does what is left.
-    if (!(resumed && JoystickSettingsAreDefaults(paths)) && !ReplaceJoystickSettings(paths)) {
+    // rerun does what is left. Where the player's settings are back as they
+    // were (a file still held after the retries: the game running, a
+    // scanner), the game plays with them and the update is complete; code
+    // 13, whose box tells the player to delete joystick.ini, only where
+    // they could not be put back.
+    bool putBack = true;
+    if (!(resumed && JoystickSettingsAreDefaults(paths)) && !ReplaceJoystickSettings(paths, &putBack)) {
+      if (putBack) return true;
       workerError = kWorkerJoystick;
       return false;
     }
@@ -271,7 +280,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
     }
   }
   heldGame.Release();
-  if (temporary[0] && !keepTemporary) DeleteFileA(temporary);
+  if (temporary[0] && !keepTemporary) DeleteFileRetrying(temporary);
   if (!allWell) return false;
   PassCheckpoint("replaced");
   return FinishUpdate(paths, record, 0, false);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/busy_retry.h"
 #include "platform/file_helpers.h"
 #include "transport/payload_resource.h"
 
@@ -27,7 +28,7 @@ bool WriteReadMeFiles(const char* gameDirectory) {
       last = false;
       continue;
     }
-    DeleteFileA(path);
+    DeleteFileRetrying(path);
     last = WriteResourceToFile(readMe.id, path);
   }
   return last;

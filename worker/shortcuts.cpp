@@ -9,6 +9,8 @@
 #include <cwchar>
 #include <initializer_list>
 
+#include "platform/busy_retry.h"
+#include "platform/file_closed.h"
 #include "platform/file_helpers.h"
 #include "platform/game_key.h"
 #include "platform/random_name.h"
@@ -83,6 +85,34 @@ bool FreshNameBeside(const WCHAR* linkPath, WCHAR* fresh) {
   return JoinPath(fresh, linkPath, suffix);
 }
 
+struct LinkNames {
+  MoveFileExWFunction move;
+  DeleteFileWFunction remove;
+  const WCHAR* fresh;
+  const WCHAR* link;
+};
+
+// A scanner holds every fresh file for a moment: the rename over the old
+// link, and the removal of a fresh file that cannot take its place (or of
+// what a failed save left), are retried. What still cannot go stays for
+// the next run to remove; removal at the next start of Windows would be a
+// delete by name, as SYSTEM, in a folder the player can write.
+void PutInPlace(LinkNames* names, bool saved) {
+  bool placed = saved && RetryWhileBusy(
+      [](void* context) {
+        const LinkNames* link = static_cast<const LinkNames*>(context);
+        return link->move(link->fresh, link->link, MOVEFILE_REPLACE_EXISTING) != 0;
+      },
+      names);
+  if (!placed)
+    RetryWhileBusy(
+        [](void* context) {
+          const LinkNames* link = static_cast<const LinkNames*>(context);
+          return link->remove(link->fresh) != 0;
+        },
+        names);
+}
+
 void SaveShortcut(const WCHAR* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
   IShellLinkA* link = nullptr;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -97,9 +127,12 @@ void SaveShortcut(const WCHAR* linkPath, const char* target, const char* working
     auto move = KernelFunction<MoveFileExWFunction>("MoveFileExW");
     auto remove = KernelFunction<DeleteFileWFunction>("DeleteFileW");
     if (move && remove && FreshNameBeside(linkPath, fresh)) {
-      if (SUCCEEDED(file->Save(fresh, TRUE)) && !move(fresh, linkPath, MOVEFILE_REPLACE_EXISTING)) remove(fresh);
-    } else if (!IsWindowsNT()) {
-      file->Save(linkPath, TRUE);
+      LinkNames names = {move, remove, fresh, linkPath};
+      bool saved = SUCCEEDED(file->Save(fresh, TRUE));
+      if (saved) NoteFileClosedW(fresh);
+      PutInPlace(&names, saved);
+    } else if (!IsWindowsNT() && SUCCEEDED(file->Save(linkPath, TRUE))) {
+      NoteFileClosedW(linkPath);
     }
     file->Release();
   }

@@ -17,6 +17,7 @@
 #include "platform/game_key.h"
 #include "platform/system_library.h"
 #include "tests/support/box_probe.h"
+#include "tests/support/scanner.h"
 #include "transport/shared_section.h"
 #include "worker/data_stage.h"
 #include "worker/image_version.h"
@@ -67,7 +68,8 @@ class Update : public InstalledGame {
  protected:
   // Everything the update installs: the new game, the ReadMe files, the
   // six shortcuts, the lobby under its new key, the default joystick
-  // settings with the player's own in joystick.bak, nothing left over.
+  // settings with the player's own in joystick.bak, nothing left over,
+  // not even a link under its fresh name.
   void ExpectEverythingInstalled(const std::string& playersSettings, const std::string& context = "") {
     EXPECT_EQ(GameVersion(), "1.1.74.3") << context;
     for (const char* language : {"En", "Fr", "Ger", "Ita", "Spa", "Swe"}) {
@@ -82,6 +84,7 @@ class Update : public InstalledGame {
       EXPECT_EQ(ReadLink(folder + "\\Vantor 3.lnk"), target + "|-Setup|" + game.directory + "\\") << folder << context;
       EXPECT_EQ(ReadLink(folder + "\\Vantor 3 (NoSetup).lnk"), target + "|-NoSetup|" + game.directory + "\\")
           << folder << context;
+      EXPECT_EQ(FilesMatching(folder + "\\*.tmp"), std::vector<std::string>()) << folder << context;
     }
     for (const char* name : {"EXECUTABLEFILENAME", "LAUNCHERFILENAME", "EXECUTABLEPATH", "APPLICATIONNAME",
                              "DESCRIPTION", "LAUNCHERPATH"})
@@ -92,6 +95,7 @@ class Update : public InstalledGame {
     EXPECT_FALSE(GetMachineString(kOldLobbyKey, "GUID", &value)) << context;
     EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), playersSettings) << context;
     EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings()) << context;
+    EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 2u) << context;
     ExpectNoTemporaryLeft();
   }
 };
@@ -112,7 +116,9 @@ void ExpectReportedWindows() {
 TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   ExpectReportedWindows();
   std::string oldSettings = FileBytes(GameFile("data\\players\\joystick.ini"));
-  Fault("slow 5\n");
+  // A game that reads its own program file, as a self-check does, while
+  // the worker holds it.
+  Fault("slow 5\nselfread\n");
   LaunchResult result = Run();
   EXPECT_EQ(result.box.text, "Operation completed");
   EXPECT_EQ(result.box.icon, kBoxIconInformation);
@@ -372,15 +378,59 @@ TEST_F(Update, ARerunFinishesWhatAKilledWorkerLeftUndone) {
 }
 
 // The player's settings moved to joystick.bak, and the defaults cannot be
-// put in their place: the settings come back.
+// put in their place: the settings come back, the game is complete and
+// plays with them, and a rerun installs the defaults. Only settings that
+// cannot come back give code 13, whose box tells the player to delete
+// joystick.ini.
 TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
   std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
+  std::string failed = "move " + GameFile("data\\players\\joystick.ini") + " failed\r\n";
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move joystick.ini once\n"));
-  EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text,
-            "Your joystick settings may have suffered from the upgrade: please destroy joystick.ini File.");
+  EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text, "Operation completed");
   EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), settings);
   EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 1u) << "a file left over";
-  EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "move " + GameFile("data\\players\\joystick.ini") + " failed\r\n");
+  EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), failed);
+  DeleteFileA(GameFile("worker_faults.txt").c_str());
+  EXPECT_EQ(Run().box.text, "Operation completed");
+  ExpectEverythingInstalled(settings);
+  EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
+
+  Install("C:\\Games\\Vantor 3");
+  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move joystick.ini\n"));
+  EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text,
+            "Your joystick settings may have suffered from the upgrade: please destroy joystick.ini File.");
+  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings);
+  EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 1u) << "a file left over";
+  EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), failed + failed);
+}
+
+// Beside an on-access virus scanner, which holds each file the update lets
+// go of for 300 ms without sharing deletion (the update waits until it
+// does, so that no file escapes it): the moves, renames and deletes wait
+// for it, and the update completes with nothing half-made anywhere.
+TEST_F(Update, CompletesBesideAVirusScanner) {
+  std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
+  std::string log = TempDirectory() + "scanner.log";
+  DeleteFileA(log.c_str());
+  HANDLE scanner = StartProcess("\"" + Sibling("file_scanner.exe") + "\" 300 \"" + log + "\"");
+  ASSERT_NE(scanner, nullptr);
+  HANDLE stop = nullptr;
+  for (int i = 0; i < 1000 && !(stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, kScannerStop)); ++i) Sleep(10);
+  ASSERT_NE(stop, nullptr) << "the scanner did not start";
+  LaunchResult result = Run(Sibling("Vt3update_scanned.exe"));
+  SetEvent(stop);
+  CloseHandle(stop);
+  DWORD held = FinishProcess(scanner);
+  EXPECT_EQ(result.box.text, "Operation completed");
+  ExpectEverythingInstalled(settings);
+  // The worker, the new game (written, and again before its rename), six
+  // ReadMe files, six shortcuts and the joystick defaults.
+  std::string scanned = FileBytes(log);
+  EXPECT_GE(held, 16u) << scanned;
+  EXPECT_EQ(scanned.find("missed"), std::string::npos) << scanned;
+  for (const char* name : {"Vantor 3.lnk.", "Vantor 3 (NoSetup).lnk.", "joystick.new", "ReadMe_v1_1_Swe.txt"})
+    EXPECT_NE(scanned.find(name), std::string::npos) << name << " was not scanned:\n" << scanned;
+  DeleteFileA(log.c_str());
 }
 
 // A copy of the shipped launcher with one byte of resource `id` changed.

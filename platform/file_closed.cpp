@@ -1,0 +1,5 @@
+#include "platform/file_closed.h"
+
+void NoteFileClosed(const char*) {}
+
+void NoteFileClosedW(const WCHAR*) {}
