@@ -64,9 +64,9 @@ TEST(PrivateFolder, OnlyAdministratorsAndSystemGetIn) {
   ASSERT_TRUE(GetFileSecurityA(folder.Path(), wanted, buffer.data(), needed, &needed));
   bool underWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
   std::string kept = Describe(buffer.data());
-  if (!underWine || kept.rfind("BA", 0) == 0) {
-    EXPECT_EQ(kept, expected);
-  }
+  if (underWine && kept.rfind("BA", 0) != 0)
+    GTEST_SKIP() << "the descriptor the folder keeps: Wine makes one up (" << kept << ")";
+  EXPECT_EQ(kept, expected);
 }
 
 // Windows 9x: what is still in use at the end is named in wininit.ini's
