@@ -11,14 +11,12 @@ namespace {
 // that, or beyond 11, the worker failed (status 9). Both comparisons are
 // signed: a negative code or count is no exception.
 TEST(RunRules, ReportedErrorBelongsToTheDataStageOnlyOnceItHasWorked) {
-  struct Case {
-    int32_t code, count;
-    uint32_t status;
-  } cases[] = {
-      {7, 9, kStatusUpdateFailed},     {7, 10, kStatusDataStageFailed},  {11, 1000, kStatusDataStageFailed},
-      {12, 10, kStatusUpdateFailed},   {-3, 500, kStatusDataStageFailed}, {5, -1, kStatusUpdateFailed},
-  };
-  for (const Case& c : cases) EXPECT_EQ(StatusForReportedError(c.code, c.count), c.status) << c.code << " at " << c.count;
+  EXPECT_EQ(StatusForReportedError(7, 9), kStatusUpdateFailed);
+  EXPECT_EQ(StatusForReportedError(7, 10), kStatusDataStageFailed);
+  EXPECT_EQ(StatusForReportedError(11, 1000), kStatusDataStageFailed);
+  EXPECT_EQ(StatusForReportedError(12, 10), kStatusUpdateFailed);
+  EXPECT_EQ(StatusForReportedError(-3, 500), kStatusDataStageFailed);
+  EXPECT_EQ(StatusForReportedError(5, -1), kStatusUpdateFailed);
 }
 
 // Whatever the block holds, the bar stays within 0 to 100; a total that

@@ -46,25 +46,18 @@ TEST(PayloadKey, IsThePeriodCountTimesTheMultiplier) {
 TEST(Scramble, WholeLittleEndianWordsXoredTailPlainInPlaceAndSelfInverse) {
   const uint32_t key = 0xA1B2C3D4u;
   const std::string source("\x01\x02\x03\x04\x05\x06\x07\x08\x09", 9);
-  struct Case {
-    uint32_t length;
-    std::string scrambled;
-  } cases[] = {
-      {0, ""},
-      {3, std::string("\x01\x02\x03", 3)},
-      {4, std::string("\xD5\xC1\xB1\xA5", 4)},
-      {7, std::string("\xD5\xC1\xB1\xA5\x05\x06\x07", 7)},
-      {9, std::string("\xD5\xC1\xB1\xA5\xD1\xC5\xB5\xA9\x09", 9)},
-  };
-  for (const Case& c : cases) {
+  const std::string scrambled[] = {"", std::string("\x01\x02\x03", 3), "\xD5\xC1\xB1\xA5",
+                                    "\xD5\xC1\xB1\xA5\x05\x06\x07", "\xD5\xC1\xB1\xA5\xD1\xC5\xB5\xA9\x09"};
+  for (const std::string& expected : scrambled) {
+    uint32_t length = static_cast<uint32_t>(expected.size());
     std::string out(12, '\xEE');
-    ScrambleCopyWithKey(&out[0], source.data(), c.length, key);
-    EXPECT_EQ(out, c.scrambled + std::string(12 - c.length, '\xEE')) << c.length;
-    std::string inPlace = source.substr(0, c.length);
-    ScrambleCopyWithKey(&inPlace[0], inPlace.data(), c.length, key);
-    EXPECT_EQ(inPlace, c.scrambled) << c.length;
-    ScrambleCopyWithKey(&inPlace[0], inPlace.data(), c.length, key);
-    EXPECT_EQ(inPlace, source.substr(0, c.length)) << c.length;
+    ScrambleCopyWithKey(&out[0], source.data(), length, key);
+    EXPECT_EQ(out, expected + std::string(12 - length, '\xEE')) << length;
+    std::string inPlace = source.substr(0, length);
+    ScrambleCopyWithKey(&inPlace[0], inPlace.data(), length, key);
+    EXPECT_EQ(inPlace, expected) << length;
+    ScrambleCopyWithKey(&inPlace[0], inPlace.data(), length, key);
+    EXPECT_EQ(inPlace, source.substr(0, length)) << length;
   }
 }
 
