@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,10 @@ TEST(PrivateFolder, OnlyAdministratorsAndSystemGetInAndNobodyTakesIt) {
   std::vector<char> buffer(needed ? needed : 1);
   ASSERT_TRUE(GetFileSecurityA(folder.Path(), wanted, buffer.data(), needed, &needed));
   std::string kept = Describe(buffer.data());
-  if (!UnderWine() || kept.rfind("BA", 0) == 0) {
+  if (UnderWine() && kept.rfind("BA", 0) != 0) {
+    // The descriptor the creating call was given is checked above.
+    std::printf("[  SKIPPED ] the descriptor the folder keeps: Wine makes one up (%s)\n", kept.c_str());
+  } else {
     EXPECT_EQ(kept, expected);
   }
   std::string path = folder.Path(), aside = path + ".aside";

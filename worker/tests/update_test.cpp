@@ -569,11 +569,14 @@ TEST_F(Update, ProgressDialogCannotBeClosedAndTheBoxWaitsForTheWorker) {
   for (int i = 0; i < 1000 && !(bar = FindProgressBar(GetProcessId(launcher))); ++i) Sleep(10);
   HWND dialog = GetParent(bar);
   ASSERT_NE(dialog, nullptr);
-  // Alt+F4 and the system menu's Close.
-  PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-  PostMessageA(dialog, WM_CLOSE, 0, 0);
-  Sleep(300);
-  EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "closed while the update runs";
+  // Alt+F4 and the system menu's Close, each handled before the check.
+  DWORD_PTR answer = 0;
+  for (UINT message : {WM_SYSCOMMAND, WM_CLOSE}) {
+    WPARAM command = message == WM_SYSCOMMAND ? SC_CLOSE : 0;
+    EXPECT_NE(SendMessageTimeoutA(dialog, message, command, 0, SMTO_NORMAL, 10000, &answer), 0)
+        << message << " unanswered: " << GetLastError();
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << message << " closed it while the update runs";
+  }
   EXPECT_EQ(ObserveBox(launcher, 90000).text, "Operation completed");
   // The message comes once the worker has ended, not while it finishes.
   EXPECT_EQ(FindProcess(".tmp"), 0u);
