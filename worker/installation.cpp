@@ -89,6 +89,7 @@ bool ReplaceExecutable(HeldFile* held, const char* temporary, const char* instal
   if (CanMoveReplacing()) return MoveReplacing(held, installed);
   held->Release();
   if (!DeleteFileA(installed)) return false;
+  PassCheckpoint("deleted");
   if (MoveNoReplace(temporary, installed)) return true;
   if (RescueNewExecutable(temporary, installed)) return true;
   *keepTemporary = true;
@@ -114,9 +115,12 @@ bool ReplaceJoystickSettings(const GamePaths& paths) {
       return false;
     }
     backupAside = true;
+    PassCheckpoint("bak-aside");
   }
   bool settingsMoved = !hadSettings || MoveNoReplace(paths.joystick, paths.joystickBackup);
+  if (settingsMoved && hadSettings) PassCheckpoint("ini-backed-up");
   if (settingsMoved && MoveNoReplace(paths.joystickNew, paths.joystick)) {
+    PassCheckpoint("defaults-placed");
     if (backupAside) DeleteFileA(paths.joystickOld);
     return true;
   }
@@ -208,6 +212,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
     workerError = kWorkerNoDirectory;
     return false;
   }
+  PassCheckpoint("start");
 
   char newVersion[kVersionStringSize];
   bool versionKnown = CarriedGameVersion(newVersion);
@@ -250,6 +255,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
     allWell = false;
   }
   if (allWell) {
+    PassCheckpoint("written");
     DataStageEnd end = RunDataStage(temporary, paths.commandLine);
     // An error the data stage stored stays the result: the old executable
     // stays, so that the next run repeats the whole update.

@@ -17,6 +17,7 @@
 #include "platform/game_key.h"
 #include "platform/system_library.h"
 #include "tests/support/box_probe.h"
+#include "tests/support/cut_event.h"
 #include "transport/shared_section.h"
 #include "worker/data_stage.h"
 #include "worker/image_version.h"
@@ -92,7 +93,6 @@ class Update : public InstalledGame {
     EXPECT_FALSE(GetMachineString(kOldLobbyKey, "GUID", &value)) << context;
     EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), playersSettings) << context;
     EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings()) << context;
-    ExpectNoTemporaryLeft();
   }
 };
 
@@ -129,6 +129,7 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   EXPECT_EQ(data.size(), 3591199u);
   EXPECT_EQ(data.substr(0, 4), "VT3D");
   ExpectEverythingInstalled(oldSettings);
+  ExpectNoTemporaryLeft();
 }
 
 TEST_F(Update, ReplacesAReadOnlyGameInAFolderWithBlanksAndRefusesASecondRun) {
@@ -345,6 +346,7 @@ TEST_F(Update, ARerunFinishesWhatAKilledWorkerLeftUndone) {
       DeleteFileA(GameFile(other.first).c_str());
     }
     ExpectEverythingInstalled(settings, step + (kill.second ? "" : ", not recorded"));
+    ExpectNoTemporaryLeft();
   }
   EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
 }
@@ -570,6 +572,106 @@ TEST_F(Update, LeftoversOfAnotherUpdateAreTheSecondLauncherCase) {
   EXPECT_LT(result.millisecondsToBox, 20000u);
   EXPECT_EQ(GameVersion(), "1.0.0.0");
   ExpectNoTemporaryLeft();
+}
+
+// A run cut short at any step, as Task Manager, a crash, a power cut or a
+// log-off ends it: the launcher, its worker and the data stage end
+// together at that step. Right after, vt3.exe is a whole game, old or new
+// (on 9x, cut between the delete and the move, the new one is kept beside
+// it), and the player's settings are in joystick.ini, .bak or .old. One
+// more run completes the update, each finishing step done once (across
+// both runs), and leaves nothing behind: half-made shortcuts of the cut
+// shortcut step go, names merely like them stay. The 9x row runs where
+// Wine reports Windows 98, the others elsewhere.
+TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
+  struct Row {
+    const char* step;  // the worker's checkpoint, or the data stage's cut
+    bool dataStage, nineX;
+  } rows[] = {{"start", false, false},        {"written", false, false},       {"0", true, false},
+              {"1000", true, false},          {"replaced", false, false},      {"readme", false, false},
+              {"shortcuts", false, false},    {"lobby", false, false},         {"bak-aside", false, false},
+              {"ini-backed-up", false, false}, {"defaults-placed", false, false}, {"joystick", false, false},
+              {"deleted", false, true}};
+  const std::string launcher = Sibling("Vt3update_faults.exe"), oldGame = FileBytes(Sibling("vt3_standin_1_0.exe")),
+                    newGame = FileBytes(Sibling("vt3_standin_1_1.exe"));
+  const bool nineX = GetVersion() >= 0x80000000u;
+  const char* const finishing[] = {"replaced", "readme", "shortcuts", "lobby", "joystick"};
+  const std::vector<std::string> shortcutFolders = {SpecialFolder(CSIDL_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3",
+                                                    SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3",
+                                                    SpecialFolder(CSIDL_DESKTOP)};
+  // What a cut while a shortcut is saved leaves: the link under its fresh name.
+  const char* const halfMade[] = {"Vantor 3.lnk.0123456789abcdef.tmp", "Vantor 3 (NoSetup).lnk.fedcba9876543210.tmp"};
+  const char* const alike[] = {"Vantor 3.lnk.0123.tmp", "Vantor 3.lnk.0123456789abcdeg.tmp", "Vantor 2.lnk.0123456789abcdef.tmp"};
+  int ran = 0;
+  for (const Row& row : rows) {
+    if (row.nineX != nineX) continue;
+    ++ran;
+    const std::string step = row.step;
+    Install("C:\\Games\\Vantor 3");
+    const std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
+    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.bak"), "older backup"));
+    if (row.dataStage) Fault("cut " + step + "\n");
+    else ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "cut " + step + "\n"));
+    ASSERT_TRUE(RunAndCut(launcher)) << step << ": never reached";
+
+    std::string kept;
+    for (const std::string& name : FilesMatching(GameFile("tmp*.tmp")))
+      if (FileBytes(GameFile(name)) == newGame) kept = name;
+    if (row.nineX) {
+      EXPECT_FALSE(FileExists(GameFile("vt3.exe"))) << step;
+      EXPECT_FALSE(kept.empty()) << step << ": the new game was not kept";
+    } else {
+      std::string game = FileBytes(GameFile("vt3.exe"));
+      EXPECT_TRUE(game == oldGame || game == newGame) << step << ": vt3.exe is no whole game";
+    }
+    int copies = 0;
+    for (const char* name : {"joystick.ini", "joystick.bak", "joystick.old"})
+      copies += FileBytes(GameFile(std::string("data\\players\\") + name)) == settings;
+    EXPECT_GE(copies, 1) << step << ": the player's settings are lost";
+    if (step == "readme")
+      for (const std::string& folder : shortcutFolders)
+        for (const char* name : halfMade) ASSERT_TRUE(WriteFileBytes(folder + "\\" + name, "half-made link"));
+    for (const char* name : alike) ASSERT_TRUE(WriteFileBytes(SpecialFolder(CSIDL_DESKTOP) + "\\" + name, "not ours"));
+
+    DeleteFileA(GameFile("worker_faults.txt").c_str());
+    DeleteFileA(GameFile("standin_fault.txt").c_str());
+    EXPECT_EQ(Run(launcher).box.text, "Operation completed") << step;
+    ExpectEverythingInstalled(settings, step);
+    // The steps passed by both runs: the data stage's new game written again
+    // only when the cut came before the new game was in place.
+    std::string passed = FileBytes(GameFile("worker_steps.log"));
+    auto count = [&](const std::string& name) {
+      int times = 0;
+      for (size_t at = passed.find(name + "\r\n"); at != std::string::npos; at = passed.find(name + "\r\n", at + 1))
+        times += at == 0 || passed[at - 1] == '\n';
+      return times;
+    };
+    for (const char* name : finishing) EXPECT_EQ(count(name), 1) << step << ": " << name << " in\n" << passed;
+    bool beforeReplacement = row.dataStage || step == "start" || step == "written";
+    EXPECT_EQ(count("written"), beforeReplacement && step != "start" ? 2 : 1) << step << ":\n" << passed;
+
+    std::vector<std::string> left = FilesMatching(GameFile("*"));
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, std::vector<std::string>({"ReadMe_v1_1_En.txt", "ReadMe_v1_1_Fr.txt", "ReadMe_v1_1_Ger.txt",
+                                              "ReadMe_v1_1_Ita.txt", "ReadMe_v1_1_Spa.txt", "ReadMe_v1_1_Swe.txt",
+                                              "data", "datafiles", "vt3.exe", "worker_faults.log",
+                                              "worker_steps.log"}))
+        << step;
+    left = FilesMatching(GameFile("data\\players\\*"));
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, std::vector<std::string>({"joystick.bak", "joystick.ini"})) << step;
+    for (const std::string& folder : shortcutFolders) {
+      left = FilesMatching(folder + "\\*");
+      std::sort(left.begin(), left.end());
+      std::vector<std::string> expected = {"Vantor 3 (NoSetup).lnk", "Vantor 3.lnk"};
+      if (folder == SpecialFolder(CSIDL_DESKTOP)) expected.insert(expected.end(), std::begin(alike), std::end(alike));
+      std::sort(expected.begin(), expected.end());
+      EXPECT_EQ(left, expected) << step << " in " << folder;
+    }
+    for (const char* name : alike) DeleteFileA((SpecialFolder(CSIDL_DESKTOP) + "\\" + name).c_str());
+    ExpectNothingLeftInTheTemporaryFolders();
+  }
+  EXPECT_GT(ran, 0);
 }
 
 }  // namespace
