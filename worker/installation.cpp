@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/busy_retry.h"
 #include "platform/file_helpers.h"
 #include "platform/game_settings.h"
 #include "platform/random_name.h"
@@ -130,6 +131,22 @@ bool ReplaceJoystickSettings(const GamePaths& paths) {
   return false;
 }
 
+// A run cut between the three moves of the joystick step left the
+// player's older backup as joystick.old, and after the second move their
+// settings as joystick.bak with no joystick.ini: both go back where they
+// were, so that the step starts again from the player's own files. With
+// joystick.ini and joystick.bak both there, all three moves were done and
+// the older backup was to go, as the step ends. False, with the files in
+// a state a later run takes up again, when a move fails.
+bool RecoverJoystickBackup(const GamePaths& paths) {
+  if (!GetFileInfo(paths.joystickOld, nullptr, nullptr)) return true;
+  if (!GetFileInfo(paths.joystickBackup, nullptr, nullptr)) return MoveNoReplace(paths.joystickOld, paths.joystickBackup);
+  if (!GetFileInfo(paths.joystick, nullptr, nullptr))
+    return MoveNoReplace(paths.joystickBackup, paths.joystick) &&
+           MoveNoReplace(paths.joystickOld, paths.joystickBackup);
+  return DeleteFileRetrying(paths.joystickOld);
+}
+
 // Whether joystick.ini holds the defaults byte for byte. A worker ended
 // between their move into place and its record of that left them so; the
 // step again would move them over the player's own settings in
@@ -180,6 +197,7 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
     finished(kStepReadMe, "readme");
   }
   if (!(done & kStepShortcuts)) {
+    RemoveHalfMadeShortcuts();
     CreateShortcuts(true, true);
     finished(kStepShortcuts, "shortcuts");
   }
@@ -190,6 +208,10 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
   if (!(done & kStepJoystick)) {
     // The record stays without this step: once the files can be moved, a
     // rerun does what is left.
+    if (!RecoverJoystickBackup(paths)) {
+      workerError = kWorkerJoystick;
+      return false;
+    }
     if (!(resumed && JoystickSettingsAreDefaults(paths)) && !ReplaceJoystickSettings(paths)) {
       workerError = kWorkerJoystick;
       return false;
@@ -217,6 +239,21 @@ bool RunInstallation(const volatile ControlBlock* block) {
   char newVersion[kVersionStringSize];
   bool versionKnown = CarriedGameVersion(newVersion);
   if (versionKnown) {
+    // No vt3.exe, but a new game of ours beside a record of this update: a
+    // replacement by delete and move (9x) that was cut between the two, or
+    // whose move and copy failed. That file goes into place, and the steps
+    // left follow. (Without the record, it is a machine without the game,
+    // which the version check below refuses.)
+    uint32_t steps = 0;
+    char kept[MAX_PATH];
+    if (!GetFileInfo(paths.executable, nullptr, nullptr) && ReadStepRecord(newVersion, &steps) &&
+        FindKeptNewGame(paths.directory, newVersion, kept)) {
+      if (!MoveNoReplace(kept, paths.executable)) {
+        workerError = kWorkerCannotReplace;
+        return false;
+      }
+      PassCheckpoint("replaced");
+    }
     // Without a vt3.exe such a file may be the only copy of the game left,
     // the one the 9x rescue kept and named to the player.
     if (GetFileInfo(paths.executable, nullptr, nullptr)) RemoveLeftoverNewGames(paths.directory, newVersion);
@@ -273,7 +310,9 @@ bool RunInstallation(const volatile ControlBlock* block) {
     if (!ReplaceExecutable(&heldGame, temporary, paths.executable, &keepTemporary)) {
       workerError = kWorkerCannotReplace;
       allWell = false;
-      if (record) RemoveStepRecord(record);
+      // Kept when the old game is gone and the new one kept beside it:
+      // the next run puts it in place.
+      if (record && !keepTemporary) RemoveStepRecord(record);
     }
   }
   heldGame.Release();
