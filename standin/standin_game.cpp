@@ -14,6 +14,8 @@
 //   exit CODE AT_COUNT   end with exit code CODE at AT_COUNT without a
 //                        result, as an abort(), an exit() of a fatal-error
 //                        handler or Task Manager's "End task" would
+//   cut AT_COUNT         at AT_COUNT signal the test's cut event and wait
+//                        to be ended with the whole run
 //   slow MS              pause MS milliseconds between progress steps
 //   linger MS            stay MS milliseconds after storing the result, as
 //                        a game slow to end keeps the worker waiting
@@ -41,6 +43,7 @@
 #include "transport/payload_key.h"
 #include "transport/payload_section.h"
 #include "transport/shared_section.h"
+#include "tests/support/cut_event.h"
 
 namespace {
 
@@ -51,6 +54,7 @@ struct Faults {
   int32_t crashAt = -1;
   UINT exitCode = 0;
   int32_t exitAt = -1;
+  int32_t cutAt = -1;
   DWORD pause = 0;
   DWORD linger = 0;
   bool selfRead = false;
@@ -74,6 +78,8 @@ Faults ReadFaults(const char* commandLine) {
     } else if (!std::strcmp(word, "exit") && std::sscanf(line, "%*s %ld %ld", &a, &b) == 2) {
       faults.exitCode = static_cast<UINT>(a);
       faults.exitAt = b;
+    } else if (!std::strcmp(word, "cut") && std::sscanf(line, "%*s %ld", &a) == 1) {
+      faults.cutAt = a;
     } else if (!std::strcmp(word, "slow") && std::sscanf(line, "%*s %ld", &a) == 1) {
       faults.pause = static_cast<DWORD>(a);
     } else if (!std::strcmp(word, "linger") && std::sscanf(line, "%*s %ld", &a) == 1) {
@@ -115,13 +121,19 @@ class DataStage {
     for (;;) {
       if (faults.crashAt >= 0 && reported >= faults.crashAt) ExitProcess(0xC0000005);
       if (faults.exitAt >= 0 && reported >= faults.exitAt) ExitProcess(faults.exitCode);
+      if (faults.cutAt >= 0 && reported >= faults.cutAt) {
+        HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);
+        if (reached) SetEvent(reached);
+        Sleep(kCutWaitMs);
+        ExitProcess(1);
+      }
       if (faults.failAt >= 0 && reported >= faults.failAt) {
         result = faults.failCode;
         return false;
       }
       if (reported >= count) return true;
       int32_t next = reported + 25 < count ? reported + 25 : count;
-      for (int32_t at : {faults.failAt, faults.crashAt, faults.exitAt})
+      for (int32_t at : {faults.failAt, faults.crashAt, faults.exitAt, faults.cutAt})
         if (at > reported && at < next) next = at;
       reported = next;
       block->progressCount = reported;

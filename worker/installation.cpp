@@ -90,6 +90,7 @@ bool ReplaceExecutable(HeldFile* held, const char* temporary, const char* instal
   if (CanMoveReplacing()) return MoveReplacing(held, installed);
   held->Release();
   if (!DeleteFileRetrying(installed)) return false;
+  PassCheckpoint("deleted");
   if (MoveNoReplace(temporary, installed)) return true;
   if (RescueNewExecutable(temporary, installed)) return true;
   *keepTemporary = true;
@@ -117,9 +118,12 @@ bool ReplaceJoystickSettings(const GamePaths& paths, bool* putBack) {
       return false;
     }
     backupAside = true;
+    PassCheckpoint("bak-aside");
   }
   bool settingsMoved = !hadSettings || MoveNoReplace(paths.joystick, paths.joystickBackup);
+  if (settingsMoved && hadSettings) PassCheckpoint("ini-backed-up");
   if (settingsMoved && MoveNoReplace(paths.joystickNew, paths.joystick)) {
+    PassCheckpoint("defaults-placed");
     if (backupAside) DeleteFileRetrying(paths.joystickOld);
     return true;
   }
@@ -127,6 +131,22 @@ bool ReplaceJoystickSettings(const GamePaths& paths, bool* putBack) {
   if (backupAside && !MoveNoReplace(paths.joystickOld, paths.joystickBackup)) *putBack = false;
   DeleteFileRetrying(paths.joystickNew);
   return false;
+}
+
+// A run cut between the three moves of the joystick step left the
+// player's older backup as joystick.old, and after the second move their
+// settings as joystick.bak with no joystick.ini: both go back where they
+// were, so that the step starts again from the player's own files. With
+// joystick.ini and joystick.bak both there, all three moves were done and
+// the older backup was to go, as the step ends. False, with the files in
+// a state a later run takes up again, when a move fails.
+bool RecoverJoystickBackup(const GamePaths& paths) {
+  if (!GetFileInfo(paths.joystickOld, nullptr, nullptr)) return true;
+  if (!GetFileInfo(paths.joystickBackup, nullptr, nullptr)) return MoveNoReplace(paths.joystickOld, paths.joystickBackup);
+  if (!GetFileInfo(paths.joystick, nullptr, nullptr))
+    return MoveNoReplace(paths.joystickBackup, paths.joystick) &&
+           MoveNoReplace(paths.joystickOld, paths.joystickBackup);
+  return DeleteFileRetrying(paths.joystickOld);
 }
 
 // Whether joystick.ini holds the defaults byte for byte. A worker ended
@@ -179,6 +199,7 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
     finished(kStepReadMe, "readme");
   }
   if (!(done & kStepShortcuts)) {
+    RemoveHalfMadeShortcuts();
     CreateShortcuts(true, true);
     finished(kStepShortcuts, "shortcuts");
   }
@@ -193,6 +214,10 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
     // scanner), the game plays with them and the update is complete; code
     // 13, whose box tells the player to delete joystick.ini, only where
     // they could not be put back.
+    if (!RecoverJoystickBackup(paths)) {
+      workerError = kWorkerJoystick;
+      return false;
+    }
     bool putBack = true;
     if (!(resumed && JoystickSettingsAreDefaults(paths)) && !ReplaceJoystickSettings(paths, &putBack)) {
       if (putBack) return true;
@@ -217,10 +242,26 @@ bool RunInstallation(const volatile ControlBlock* block) {
     workerError = kWorkerNoDirectory;
     return false;
   }
+  PassCheckpoint("start");
 
   char newVersion[kVersionStringSize];
   bool versionKnown = CarriedGameVersion(newVersion);
   if (versionKnown) {
+    // No vt3.exe, but a new game of ours beside a record of this update: a
+    // replacement by delete and move (9x) that was cut between the two, or
+    // whose move and copy failed. That file goes into place, and the steps
+    // left follow. (Without the record, it is a machine without the game,
+    // which the version check below refuses.)
+    uint32_t steps = 0;
+    char kept[MAX_PATH];
+    if (!GetFileInfo(paths.executable, nullptr, nullptr) && ReadStepRecord(newVersion, &steps) &&
+        FindKeptNewGame(paths.directory, newVersion, kept)) {
+      if (!MoveNoReplace(kept, paths.executable)) {
+        workerError = kWorkerCannotReplace;
+        return false;
+      }
+      PassCheckpoint("replaced");
+    }
     // Without a vt3.exe such a file may be the only copy of the game left,
     // the one the 9x rescue kept and named to the player.
     if (GetFileInfo(paths.executable, nullptr, nullptr)) RemoveLeftoverNewGames(paths.directory, newVersion);
@@ -259,6 +300,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
     allWell = false;
   }
   if (allWell) {
+    PassCheckpoint("written");
     DataStageEnd end = RunDataStage(temporary, paths.commandLine);
     // An error the data stage stored stays the result: the old executable
     // stays, so that the next run repeats the whole update.
@@ -276,7 +318,9 @@ bool RunInstallation(const volatile ControlBlock* block) {
     if (!ReplaceExecutable(&heldGame, temporary, paths.executable, &keepTemporary)) {
       workerError = kWorkerCannotReplace;
       allWell = false;
-      if (record) RemoveStepRecord(record);
+      // Kept when the old game is gone and the new one kept beside it:
+      // the next run puts it in place.
+      if (record && !keepTemporary) RemoveStepRecord(record);
     }
   }
   heldGame.Release();

@@ -187,3 +187,81 @@ void CreateShortcuts(bool startMenu, bool desktop) {
     if (SpecialFolderPath(CSIDL_DESKTOP, folder)) CreatePair(folder, target, gameDirectory);
   }
 }
+
+namespace {
+
+typedef HANDLE(WINAPI* FindFirstFileWFunction)(LPCWSTR, LPWIN32_FIND_DATAW);
+typedef BOOL(WINAPI* FindNextFileWFunction)(HANDLE, LPWIN32_FIND_DATAW);
+
+// `link`, ".", sixteen hexadecimal digits, ".tmp": the name FreshNameBeside
+// gives, in either case but for the link's own name.
+bool IsHalfMadeName(const WCHAR* name, const char* link) {
+  size_t at = 0;
+  for (; link[at]; ++at)
+    if (name[at] != static_cast<unsigned char>(link[at])) return false;
+  if (name[at++] != '.') return false;
+  for (unsigned digit = 0; digit < kRandomDigits; ++digit, ++at) {
+    WCHAR c = name[at];
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  const char* rest = ".tmp";
+  for (; *rest; ++rest, ++at) {
+    WCHAR c = name[at] >= 'A' && name[at] <= 'Z' ? static_cast<WCHAR>(name[at] - 'A' + 'a') : name[at];
+    if (c != static_cast<unsigned char>(*rest)) return false;
+  }
+  return name[at] == 0;
+}
+
+struct WideDelete {
+  DeleteFileWFunction remove;
+  const WCHAR* path;
+};
+
+void RemoveHalfMadeIn(const WCHAR* folder, FindFirstFileWFunction findFirst, FindNextFileWFunction findNext,
+                      DeleteFileWFunction remove) {
+  for (const char* link : {"Vantor 3.lnk", "Vantor 3 (NoSetup).lnk"}) {
+    char suffix[64];
+    WCHAR pattern[MAX_PATH];
+    std::snprintf(suffix, sizeof suffix, "\\%s.*.tmp", link);
+    if (!JoinPath(pattern, folder, suffix)) continue;
+    WIN32_FIND_DATAW found;
+    HANDLE search = findFirst(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      WCHAR path[MAX_PATH];
+      size_t length = std::wcslen(folder), name = std::wcslen(found.cFileName);
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsHalfMadeName(found.cFileName, link) ||
+          length + 1 + name >= MAX_PATH)
+        continue;
+      std::memcpy(path, folder, length * sizeof(WCHAR));
+      path[length] = '\\';
+      std::memcpy(path + length + 1, found.cFileName, (name + 1) * sizeof(WCHAR));
+      WideDelete removal = {remove, path};
+      RetryWhileBusy(
+          [](void* context) {
+            const WideDelete* removal = static_cast<const WideDelete*>(context);
+            return removal->remove(removal->path) != 0;
+          },
+          &removal);
+    } while (findNext(search, &found));
+    FindClose(search);
+  }
+}
+
+}  // namespace
+
+void RemoveHalfMadeShortcuts() {
+  // 9x saves links in place, under no other name.
+  if (!IsWindowsNT()) return;
+  auto findFirst = KernelFunction<FindFirstFileWFunction>("FindFirstFileW");
+  auto findNext = KernelFunction<FindNextFileWFunction>("FindNextFileW");
+  auto remove = KernelFunction<DeleteFileWFunction>("DeleteFileW");
+  if (!findFirst || !findNext || !remove) return;
+  for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_DESKTOP}) {
+    WCHAR folder[MAX_PATH] = {};
+    WCHAR game[MAX_PATH];
+    if (!SpecialFolderPath(csidl, folder)) continue;
+    if (csidl == CSIDL_DESKTOP) RemoveHalfMadeIn(folder, findFirst, findNext, remove);
+    else if (JoinPath(game, folder, "\\BrenmarkSoft\\Vantor 3")) RemoveHalfMadeIn(game, findFirst, findNext, remove);
+  }
+}

@@ -3,4 +3,9 @@
 // Recreates "Vantor 3.lnk" (-Setup) and "Vantor 3 (NoSetup).lnk" (-NoSetup)
 // in both Programs folders and on the desktop.
 void CreateShortcuts(bool startMenu, bool desktop);
+// Removes what a run cut while it saved a shortcut left in those folders:
+// "Vantor 3.lnk." or "Vantor 3 (NoSetup).lnk." + sixteen hexadecimal
+// digits + ".tmp", the fresh name a link is saved under on NT. Nothing
+// else is touched.
+void RemoveHalfMadeShortcuts();
 void CreateShortcut(const char* linkPath, const char* target, const char* workingDirectory, const char* arguments);

@@ -8,6 +8,7 @@
 
 #include "platform/game_key.h"
 #include "tests/support/box_probe.h"
+#include "tests/support/cut_event.h"
 
 std::string Sibling(const char* name) {
   char path[MAX_PATH];
@@ -274,3 +275,37 @@ LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs) {
   return result;
 }
 
+
+bool RunAndCut(const std::string& exe, DWORD timeoutMs) {
+  HANDLE reached = CreateEventA(nullptr, FALSE, FALSE, kCutEventName);
+  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  std::string line = "\"" + exe + "\"";
+  STARTUPINFOA startup = {sizeof startup};
+  PROCESS_INFORMATION info = {};
+  bool cut = false;
+  if (reached && job &&
+      CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
+    // In the job before it runs, so that the worker and the data stage it
+    // starts are in it too.
+    if (AssignProcessToJobObject(job, info.hProcess)) {
+      ResumeThread(info.hThread);
+      HANDLE ends[] = {reached, info.hProcess};
+      cut = WaitForMultipleObjects(2, ends, FALSE, timeoutMs) == WAIT_OBJECT_0;
+    }
+    TerminateJobObject(job, 1);
+    WaitForSingleObject(info.hProcess, 30000);
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    for (int i = 0; i < 3000; ++i) {
+      if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                     nullptr) ||
+          accounting.ActiveProcesses == 0)
+        break;
+      Sleep(10);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  if (job) CloseHandle(job);
+  if (reached) CloseHandle(reached);
+  return cut;
+}

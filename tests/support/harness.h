@@ -61,6 +61,12 @@ DWORD FinishProcess(HANDLE process, DWORD timeoutMs = 30000);
 // The first running process whose name ends in `suffix`, or 0.
 DWORD FindProcess(const char* suffix);
 
+// Starts `exe` in a job object and waits until one of its processes
+// signals the cut event (tests/support/cut_event.h), then ends every
+// process of the job at once, as Task Manager, a crash or a power cut
+// ends a run, and waits until they are gone. False when the run ended, or
+// took more than `timeoutMs`, without signalling.
+bool RunAndCut(const std::string& exe, DWORD timeoutMs = 120000);
 // Starts `exe`, watches for its message box (closing it once read), waits
 // for it to end.
 LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs = 60000);

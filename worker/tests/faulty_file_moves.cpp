@@ -3,14 +3,17 @@
 // current directory) names, one a line, an operation and the file name its
 // target ends with, and "once" for a move that fails only the first time;
 // "end STEP" ends the process at that checkpoint, as if it were killed
-// there. Each fault is noted in "worker_faults.log".
-//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini once | end replaced ...
+// there; "cut STEP" signals the test's cut event there and waits to be
+// ended together with the launcher. Each fault is noted in
+// "worker_faults.log", each checkpoint passed in "worker_steps.log".
+//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini once | end replaced | cut readme ...
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 
 #include "platform/system_library.h"
+#include "tests/support/cut_event.h"
 #include "worker/file_moves.h"
 #include "worker/step_checkpoint.h"
 
@@ -59,5 +62,16 @@ bool CopyNoReplace(const char* from, const char* to) {
 }
 
 void PassCheckpoint(const char* step) {
+  FILE* steps = std::fopen("worker_steps.log", "a");
+  if (steps) {
+    std::fprintf(steps, "%s\n", step);
+    std::fclose(steps);
+  }
   if (Fails("end", step, "ended at %s\n")) TerminateProcess(GetCurrentProcess(), 1);
+  if (Fails("cut", step, "cut at %s\n")) {
+    HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);
+    if (reached) SetEvent(reached);
+    Sleep(kCutWaitMs);
+    TerminateProcess(GetCurrentProcess(), 1);
+  }
 }

@@ -54,17 +54,22 @@ class InstalledGame : public testing::Test {
   // Neither the temporary folder nor the game folder keeps a temporary
   // file, and no section stays once the launcher has ended.
   void ExpectNoTemporaryLeft() {
-    EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
+    ExpectNothingLeftInTheTemporaryFolders();
     EXPECT_EQ(FilesMatching(GameFile("tmp*.tmp")), std::vector<std::string>()) << "left in the game folder";
     // The run's own folder, wherever it was made.
-    EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFoldersBefore);
-    EXPECT_EQ(FilesMatching(SystemTempDirectory() + "vt3_*"), std::vector<std::string>()) << "left in the system's";
     EXPECT_EQ(FilesMatching(GameFile("vt3_*")), std::vector<std::string>()) << "left in the game folder";
     for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"}) {
       HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
       EXPECT_EQ(mapping, nullptr) << name << " still exists";
       if (mapping) CloseHandle(mapping);
     }
+  }
+  // No temporary file and no run folder in the temporary folder beyond
+  // what was there when the game was installed.
+  void ExpectNothingLeftInTheTemporaryFolders() {
+    EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
+    EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFoldersBefore);
+    EXPECT_EQ(FilesMatching(SystemTempDirectory() + "vt3_*"), std::vector<std::string>()) << "left in the system's";
   }
   // A failed update: the old game, no temporary file, none of the
   // finishing steps (ReadMe, shortcut, lobby key), so the next run repeats it all.

@@ -18,6 +18,7 @@
 #include "platform/system_library.h"
 #include "tests/support/box_probe.h"
 #include "tests/support/scanner.h"
+#include "tests/support/cut_event.h"
 #include "transport/shared_section.h"
 #include "worker/data_stage.h"
 #include "worker/image_version.h"
@@ -135,6 +136,7 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   EXPECT_EQ(data.size(), 3591199u);
   EXPECT_EQ(data.substr(0, 4), "VT3D");
   ExpectEverythingInstalled(oldSettings);
+  ExpectNoTemporaryLeft();
 }
 
 TEST_F(Update, ReplacesAReadOnlyGameInAFolderWithBlanksAndRefusesASecondRun) {
@@ -305,76 +307,6 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
   EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_En.txt")));
   ExpectNoTemporaryLeft();
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "move " + GameFile("vt3.exe") + " failed\r\n");
-}
-
-// Where the query of a file's links fails (a 9x network redirector or
-// driver that lacks the DOS call behind it): on 9x, where FAT has no hard
-// links, the file counts as having one and the update completes, with no
-// folder line in wininit.ini (which removes files only). On NT a file that
-// cannot tell its links is not trusted: nothing is written or started.
-TEST_F(Update, WithoutTheLinkQuery) {
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  std::string wininit = std::string(windows) + "\\wininit.ini";
-  DeleteFileA(wininit.c_str());
-  LaunchResult result = Run(Sibling("Vt3update_nolinkinfo.exe"));
-  if (GetVersion() < 0x80000000u) {
-    EXPECT_EQ(result.box.text, "Extraction failed: update aborts.");
-    ExpectOldGameAndNothingFinished();
-    return;
-  }
-  EXPECT_EQ(result.box.text, "Operation completed");
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
-  ExpectNoTemporaryLeft();
-  EXPECT_EQ(FileBytes(wininit).find("VT3_"), std::string::npos) << FileBytes(wininit);
-}
-
-// A worker killed once the new game is in place, or once the joystick
-// settings are (recorded or, killed just before, not yet), leaves a game a
-// rerun can finish: it runs only the steps left (no data stage), none
-// twice, so joystick.bak still holds the player's own settings. On the way it removes a new game an earlier run
-// left in the game folder, and no other file. Once complete, the game is
-// too new for another run.
-TEST_F(Update, ARerunFinishesWhatAKilledWorkerLeftUndone) {
-  const char* kFailed = "Update process failed: update aborts.";
-  const std::pair<std::string, bool> kills[] = {{"replaced", true}, {"joystick", true}, {"joystick", false}};
-  for (const auto& kill : kills) {
-    const std::string& step = kill.first;
-    Install("C:\\Games\\Vantor 3");
-    std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
-    ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "end " + step + "\n"));
-    EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text, kFailed) << step;
-    EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "ended at " + step + "\r\n");
-    EXPECT_EQ(GameVersion(), "1.1.74.3") << step;
-    DeleteFileA(GameFile("worker_faults.txt").c_str());
-    // The README's record: all four steps but the joystick settings'.
-    if (!kill.second) {
-      ASSERT_TRUE(SetMachineDword(kGameKeyPath, "Update 1.1.74.3", 7));
-    }
-
-    // The new game under the update's temporary naming goes; another
-    // program, another name or a text stays.
-    const std::pair<const char*, std::string> others[] = {
-        {"tmpab12.tmp", FileBytes(Sibling("vt3_standin_1_1.exe"))},
-        {"tmp0123456789abcdef.tmp", FileBytes(Sibling("vt3_standin_1_1.exe"))},
-        {"tmp1234.tmp", "not a program"},
-        {"tmp5678.tmp", FileBytes(Sibling("vt3_standin_1_0.exe"))},
-        {"tmpgame.tmp", FileBytes(Sibling("vt3_standin_1_1.exe"))}};
-    for (const auto& other : others) ASSERT_TRUE(WriteFileBytes(GameFile(other.first), other.second));
-    std::string record = TempDirectory() + "vt3_command_line.txt";
-    DeleteFileA(record.c_str());
-    Fault("record " + record + "\n");
-
-    EXPECT_EQ(Run().box.text, "Operation completed") << step << kill.second;
-    EXPECT_FALSE(FileExists(record)) << step << ": the data stage ran again";
-    for (const auto& other : others) {
-      bool ours = other.first == std::string("tmpab12.tmp") || other.first == std::string("tmp0123456789abcdef.tmp");
-      EXPECT_EQ(FileExists(GameFile(other.first)), !ours) << other.first;
-      DeleteFileA(GameFile(other.first).c_str());
-    }
-    ExpectEverythingInstalled(settings, step + (kill.second ? "" : ", not recorded"));
-  }
-  EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
 }
 
 // The player's settings moved to joystick.bak, and the defaults cannot be
@@ -645,6 +577,133 @@ TEST_F(Update, LeftoversOfAnotherUpdateAreTheSecondLauncherCase) {
   EXPECT_LT(result.millisecondsToBox, 20000u);
   EXPECT_EQ(GameVersion(), "1.0.0.0");
   ExpectNoTemporaryLeft();
+}
+
+// A run cut short at any step, as Task Manager, a crash, a power cut or a
+// log-off ends it: the launcher, its worker and the data stage end
+// together at that step. Right after, vt3.exe is a whole game, old or new
+// (on 9x, cut between the delete and the move, the new one is kept beside
+// it), and the player's settings are in joystick.ini, .bak or .old. One
+// more run completes the update, each finishing step done once (across
+// both runs, the data stage only again when the cut came before the
+// replacement), and leaves nothing behind: half-made shortcuts of the cut
+// shortcut step go, names merely like them stay; a new game an earlier
+// run left goes, other files of such names stay. Once complete, the game
+// is too new for another run. The 9x row runs where Wine reports
+// Windows 98, the others elsewhere.
+TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
+  struct Row {
+    const char* step;  // the worker's checkpoint, or the data stage's cut
+    bool dataStage, nineX;
+  } rows[] = {{"start", false, false},        {"written", false, false},       {"0", true, false},
+              {"1000", true, false},          {"replaced", false, false},      {"readme", false, false},
+              {"shortcuts", false, false},    {"lobby", false, false},         {"bak-aside", false, false},
+              {"ini-backed-up", false, false}, {"defaults-placed", false, false}, {"joystick", false, false},
+              {"deleted", false, true}};
+  const std::string launcher = Sibling("Vt3update_faults.exe"), oldGame = FileBytes(Sibling("vt3_standin_1_0.exe")),
+                    newGame = FileBytes(Sibling("vt3_standin_1_1.exe"));
+  const bool nineX = GetVersion() >= 0x80000000u;
+  const char* const finishing[] = {"replaced", "readme", "shortcuts", "lobby", "joystick"};
+  const std::vector<std::string> shortcutFolders = {SpecialFolder(CSIDL_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3",
+                                                    SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3",
+                                                    SpecialFolder(CSIDL_DESKTOP)};
+  // What a cut while a shortcut is saved leaves: the link under its fresh name.
+  const char* const halfMade[] = {"Vantor 3.lnk.0123456789abcdef.tmp", "Vantor 3 (NoSetup).lnk.fedcba9876543210.tmp"};
+  const char* const alike[] = {"Vantor 3.lnk.0123.tmp", "Vantor 3.lnk.0123456789abcdeg.tmp", "Vantor 2.lnk.0123456789abcdef.tmp"};
+  int ran = 0;
+  for (const Row& row : rows) {
+    if (row.nineX != nineX) continue;
+    ++ran;
+    const std::string step = row.step;
+    Install("C:\\Games\\Vantor 3");
+    const std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
+    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.bak"), "older backup"));
+    if (row.dataStage) Fault("cut " + step + "\n");
+    else ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "cut " + step + "\n"));
+    if (!RunAndCut(launcher)) {
+      ADD_FAILURE() << step << ": the run ended without reaching that step";
+      continue;
+    }
+
+    std::string kept;
+    for (const std::string& name : FilesMatching(GameFile("tmp*.tmp")))
+      if (FileBytes(GameFile(name)) == newGame) kept = name;
+    if (row.nineX) {
+      EXPECT_FALSE(FileExists(GameFile("vt3.exe"))) << step;
+      EXPECT_FALSE(kept.empty()) << step << ": the new game was not kept";
+    } else {
+      std::string game = FileBytes(GameFile("vt3.exe"));
+      EXPECT_TRUE(game == oldGame || game == newGame) << step << ": vt3.exe is no whole game";
+    }
+    int copies = 0;
+    for (const char* name : {"joystick.ini", "joystick.bak", "joystick.old"})
+      copies += FileBytes(GameFile(std::string("data\\players\\") + name)) == settings;
+    EXPECT_GE(copies, 1) << step << ": the player's settings are lost";
+    if (step == "readme") {
+      for (const std::string& folder : shortcutFolders) {
+        ASSERT_TRUE(MakeDirectories(folder));
+        for (const char* name : halfMade) ASSERT_TRUE(WriteFileBytes(folder + "\\" + name, "half-made link"));
+      }
+    }
+    for (const char* name : alike) ASSERT_TRUE(WriteFileBytes(SpecialFolder(CSIDL_DESKTOP) + "\\" + name, "not ours"));
+    const std::pair<const char*, std::string> leftovers[] = {{"tmpab12.tmp", newGame},
+                                                             {"tmp0123456789abcdef.tmp", newGame},
+                                                             {"tmp1234.tmp", "not a program"},
+                                                             {"tmp5678.tmp", oldGame},
+                                                             {"tmpgame.tmp", newGame}};
+    if (step == "replaced") {
+      for (const auto& leftover : leftovers) ASSERT_TRUE(WriteFileBytes(GameFile(leftover.first), leftover.second));
+    }
+
+    DeleteFileA(GameFile("worker_faults.txt").c_str());
+    DeleteFileA(GameFile("standin_fault.txt").c_str());
+    EXPECT_EQ(Run(launcher).box.text, "Operation completed") << step;
+    if (step == "replaced")
+      for (const auto& leftover : leftovers) {
+        bool ours = leftover.second == newGame && leftover.first != std::string("tmpgame.tmp");
+        EXPECT_NE(FileExists(GameFile(leftover.first)), ours) << leftover.first;
+        DeleteFileA(GameFile(leftover.first).c_str());
+      }
+    ExpectEverythingInstalled(settings, step);
+    // The steps passed by both runs: the data stage's new game written again
+    // only when the cut came before the new game was in place.
+    std::string passed = FileBytes(GameFile("worker_steps.log"));
+    auto count = [&](const std::string& name) {
+      int times = 0;
+      for (size_t at = passed.find(name + "\r\n"); at != std::string::npos; at = passed.find(name + "\r\n", at + 1))
+        times += at == 0 || passed[at - 1] == '\n';
+      return times;
+    };
+    for (const char* name : finishing) EXPECT_EQ(count(name), 1) << step << ": " << name << " in\n" << passed;
+    bool beforeReplacement = row.dataStage || step == "start" || step == "written";
+    EXPECT_EQ(count("written"), beforeReplacement && step != "start" ? 2 : 1) << step << ":\n" << passed;
+
+    DeleteFileA(GameFile("worker_faults.log").c_str());
+    DeleteFileA(GameFile("worker_steps.log").c_str());
+    std::vector<std::string> left = FilesMatching(GameFile("*"));
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, std::vector<std::string>({"ReadMe_v1_1_En.txt", "ReadMe_v1_1_Fr.txt", "ReadMe_v1_1_Ger.txt",
+                                              "ReadMe_v1_1_Ita.txt", "ReadMe_v1_1_Spa.txt", "ReadMe_v1_1_Swe.txt",
+                                              "data", "datafiles", "vt3.exe"}))
+        << step;
+    left = FilesMatching(GameFile("data\\players\\*"));
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, std::vector<std::string>({"joystick.bak", "joystick.ini"})) << step;
+    for (const std::string& folder : shortcutFolders) {
+      left = FilesMatching(folder + "\\*");
+      std::sort(left.begin(), left.end());
+      std::vector<std::string> expected = {"Vantor 3 (NoSetup).lnk", "Vantor 3.lnk"};
+      if (folder == SpecialFolder(CSIDL_DESKTOP)) expected.insert(expected.end(), std::begin(alike), std::end(alike));
+      std::sort(expected.begin(), expected.end());
+      EXPECT_EQ(left, expected) << step << " in " << folder;
+    }
+    for (const char* name : alike) DeleteFileA((SpecialFolder(CSIDL_DESKTOP) + "\\" + name).c_str());
+    for (const std::string& folder : shortcutFolders)
+      for (const char* name : halfMade) DeleteFileA((folder + "\\" + name).c_str());
+    ExpectNothingLeftInTheTemporaryFolders();
+  }
+  ASSERT_GT(ran, 0);
+  EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
 }
 
 }  // namespace
