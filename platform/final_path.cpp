@@ -18,48 +18,46 @@ constexpr DWORD kNormalizedDosName = 0;
 // Room for a path of MAX_PATH behind the longest prefix, "\\?\UNC\".
 constexpr DWORD kFinalPathRoom = MAX_PATH + 8;
 
-// Reading attributes needs no sharing of anybody's: opening a folder this
-// way disturbs no other program.
+// A handle that only reads attributes takes no part in sharing: opening a
+// folder so disturbs no other program.
 constexpr DWORD kQueryOnly = FILE_READ_ATTRIBUTES;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// The plain final path of an open folder; false where it has none or the
-// system cannot tell it.
-bool PlainFinalPath(HANDLE folder, bool trailingSeparator, wchar_t* plain, DWORD size) {
-  auto finalPathOf = KernelFunction<GetFinalPathNameByHandleWFunction>("GetFinalPathNameByHandleW");
-  if (!finalPathOf || folder == INVALID_HANDLE_VALUE) return false;
-  wchar_t finalPath[kFinalPathRoom];
-  DWORD length = finalPathOf(folder, finalPath, kFinalPathRoom, kNormalizedDosName);
-  // Too small a buffer gives the size needed, which is also >= the room.
-  if (length == 0 || length >= kFinalPathRoom) return false;
-  return PlainFormOfFinalPath(finalPath, trailingSeparator, plain, size);
-}
 
 bool CanResolve() { return KernelFunction<GetFinalPathNameByHandleWFunction>("GetFinalPathNameByHandleW") != nullptr; }
 
 }  // namespace
 
-void ResolveFinalPath(char* path, DWORD size) {
-  if (!path || !path[0] || !CanResolve()) return;
-  size_t length = std::strlen(path);
-  HANDLE folder = CreateFileA(path, kQueryOnly, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+bool ResolveFinalPathW(wchar_t* path, DWORD size) {
+  auto finalPathOf = KernelFunction<GetFinalPathNameByHandleWFunction>("GetFinalPathNameByHandleW");
+  auto open = KernelFunction<CreateFileWFunction>("CreateFileW");
+  if (!path || !path[0] || !finalPathOf || !open) return false;
+  HANDLE folder = open(path, kQueryOnly, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  wchar_t finalPath[kFinalPathRoom];
+  DWORD length = finalPathOf(folder, finalPath, kFinalPathRoom, kNormalizedDosName);
+  CloseHandle(folder);
+  // A buffer too small gives the size it needs, which is also >= the room.
   wchar_t plain[MAX_PATH];
-  bool found = PlainFinalPath(folder, path[length - 1] == '\\', plain, MAX_PATH);
-  if (folder != INVALID_HANDLE_VALUE) CloseHandle(folder);
-  // A name the code page cannot hold would come back as another name.
-  char ansi[MAX_PATH];
-  if (found && SurvivesAnsi(plain) &&
-      WideCharToMultiByte(CP_ACP, 0, plain, -1, ansi, MAX_PATH, nullptr, nullptr) > 0 && std::strlen(ansi) < size)
-    std::memcpy(path, ansi, std::strlen(ansi) + 1);
+  if (length == 0 || length >= kFinalPathRoom ||
+      !PlainFormOfFinalPath(finalPath, path[std::wcslen(path) - 1] == L'\\', plain, MAX_PATH) ||
+      std::wcslen(plain) >= size)
+    return false;
+  std::memcpy(path, plain, (std::wcslen(plain) + 1) * sizeof(wchar_t));
+  return true;
 }
 
-void ResolveFinalPathW(wchar_t* path, DWORD size) {
-  auto open = KernelFunction<CreateFileWFunction>("CreateFileW");
-  if (!path || !path[0] || !open || !CanResolve()) return;
-  size_t length = std::wcslen(path);
-  HANDLE folder = open(path, kQueryOnly, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  wchar_t plain[MAX_PATH];
-  bool found = PlainFinalPath(folder, path[length - 1] == L'\\', plain, MAX_PATH);
-  if (folder != INVALID_HANDLE_VALUE) CloseHandle(folder);
-  if (found && std::wcslen(plain) < size) std::memcpy(path, plain, (std::wcslen(plain) + 1) * sizeof(wchar_t));
+bool ResolveFinalPath(char* path, DWORD size) {
+  // In UTF-16, where a trail byte of 0x5C (Shift-JIS) is no separator.
+  wchar_t wide[MAX_PATH];
+  if (!path || !path[0] || !CanResolve() || MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) <= 0 ||
+      !ResolveFinalPathW(wide, MAX_PATH))
+    return false;
+  // A name the code page cannot hold would come back as another name.
+  char ansi[MAX_PATH];
+  if (SurvivesAnsi(wide) && WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, MAX_PATH, nullptr, nullptr) > 0 &&
+      std::strlen(ansi) < size) {
+    std::memcpy(path, ansi, std::strlen(ansi) + 1);
+    return true;
+  }
+  return false;
 }

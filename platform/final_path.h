@@ -9,7 +9,8 @@
 // form, where the system can tell it (GetFinalPathNameByHandleW, looked up:
 // Windows Vista on). The path stays as it was where it cannot, or where the
 // final path does not fit `size` or cannot be written in the ANSI code page.
-// A path that ended in a backslash keeps one.
-void ResolveFinalPath(char* path, DWORD size);
+// A path that ended in a backslash keeps one. True when the path was
+// replaced (by the same one, where it was final already).
+bool ResolveFinalPath(char* path, DWORD size);
 // The same for a path in UTF-16 (NT only).
-void ResolveFinalPathW(wchar_t* path, DWORD size);
+bool ResolveFinalPathW(wchar_t* path, DWORD size);

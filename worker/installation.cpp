@@ -225,8 +225,8 @@ bool RunInstallation(const volatile ControlBlock* block) {
     workerError = kWorkerBadRegistry;
     return false;
   }
-  // Every folder this worker writes in is resolved by now; from here on
-  // junctions that the player's programs make are not followed.
+  // With the game folder resolved above and the shortcut folders here,
+  // junctions that the player's programs make are not followed from now on.
   FindShortcutFolders();
   EnforceRedirectionTrust();
   HeldFolder data, players;
