@@ -29,9 +29,14 @@ bool GroupsIncludeAdministrators(const TOKEN_GROUPS* groups) {
   if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
                                 0, &administrators))
     return false;
+  // A filtered administrator (UAC's limited token) holds the group for
+  // deny only: not enabled, it grants nothing.
   bool member = false;
-  for (DWORD i = 0; i < groups->GroupCount && !member; ++i)
-    member = EqualSid(administrators, groups->Groups[i].Sid) != 0;
+  for (DWORD i = 0; i < groups->GroupCount && !member; ++i) {
+    DWORD attributes = groups->Groups[i].Attributes;
+    member = (attributes & SE_GROUP_ENABLED) && !(attributes & SE_GROUP_USE_FOR_DENY_ONLY) &&
+             EqualSid(administrators, groups->Groups[i].Sid);
+  }
   FreeSid(administrators);
   return member;
 }

@@ -5,10 +5,10 @@
 
 #include "platform/system_library.h"  // IsWindowsNT
 
-// Whether the list holds the Administrators group, whatever its attributes.
+// Whether the list holds the Administrators group enabled.
 bool GroupsIncludeAdministrators(const TOKEN_GROUPS* groups);
-// On the NT family: whether the thread's (or else the process's) token lists
-// the Administrators group, enabled or not.
+// On the NT family: whether the thread's (or else the process's) token
+// holds the Administrators group enabled.
 BOOL IsAdministrator();
 bool IsGameInstalled();
 bool HasEnoughColours();

@@ -15,8 +15,11 @@
 #include "launcher/worker_exit_wait.h"
 #include "platform/earlier_run_folders.h"
 #include "platform/file_helpers.h"
+#include "platform/final_path.h"
 #include "platform/game_settings.h"
+#include "platform/held_folder.h"
 #include "platform/private_folder.h"
+#include "platform/redirection_trust.h"
 #include "platform/system_library.h"
 #include "transport/control_block.h"
 #include "transport/payload_key.h"
@@ -156,12 +159,20 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     char gameDataPath[MAX_PATH] = {};
     char gameExecutable[MAX_PATH] = {};
     // A saving path that is empty, or too long for the names built on it,
-    // counts as unreadable: no file outside the game is touched.
-    if (ReadGameSetting("SavingPath", savingPath, MAX_PATH) && savingPath[0] &&
-        FormatPath(gameDataPath, MAX_PATH, "%s\\datafiles\\vt3.dat", savingPath) &&
-        FormatPath(gameExecutable, MAX_PATH, "%s\\vt3.exe", savingPath)) {
+    // counts as unreadable: no file outside the game is touched. A game
+    // folder reached through a link of the player's is worked in by the
+    // path behind it.
+    bool readable = ReadGameSetting("SavingPath", savingPath, MAX_PATH) && savingPath[0];
+    if (readable) ResolveFinalPath(savingPath, MAX_PATH);
+    char dataFolder[MAX_PATH];
+    if (readable && FormatPath(gameDataPath, MAX_PATH, "%s\\datafiles\\vt3.dat", savingPath) &&
+        FormatPath(gameExecutable, MAX_PATH, "%s\\vt3.exe", savingPath) &&
+        FormatPath(dataFolder, MAX_PATH, "%s\\datafiles", savingPath)) {
       uint32_t dataSize = 0;
-      MakeWritable(gameDataPath);
+      // A vt3.dat behind a linked datafiles folder is not the game's.
+      HeldFolder dataFiles;
+      if (dataFiles.Hold(dataFolder)) MakeWritable(gameDataPath);
+      dataFiles.Release();
       GetFileInfo(gameDataPath, &dataSize, nullptr);
       MakeWritable(gameExecutable);
       if (!HasEnoughDiskSpace(savingPath, RequiredDiskSpace(dataSize))) fail(kStatusNoDiskSpace, 0);
@@ -181,11 +192,15 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
   HeldFile heldWorker;
   char workerFile[MAX_PATH] = {};
   if (ok) {
-    bool created = runFolder.CreateForRun(savingPath);
-    // This run's sections are published, so no other update runs: any
-    // other run folder is what an interrupted run left.
+    // The parents by their final paths: from here on junctions that the
+    // player's programs make are not followed.
     char parents[kRunFolderParents][MAX_PATH];
     int parentCount = RunFolderParents(parents, savingPath);
+    EnforceRedirectionTrust();
+    bool created = false;
+    for (int i = 0; i < parentCount && !created; ++i) created = runFolder.Create(parents[i]);
+    // This run's sections are published, so no other update runs: any
+    // other run folder is what an interrupted run left.
     for (int i = 0; i < parentCount; ++i) RemoveEarlierRunFolders(parents[i], runFolder);
     PassRunCheckpoint("run folder");
     if (!created || !runFolder.FileName(workerFile, MAX_PATH, "tmp", ".tmp") ||

@@ -5,6 +5,7 @@
 #include "platform/admin_only_security.h"
 #include "platform/busy_retry.h"
 #include "platform/file_helpers.h"
+#include "platform/final_path.h"
 #include "platform/folder_creation.h"
 #include "platform/native_files.h"
 #include "platform/random_name.h"
@@ -113,14 +114,6 @@ bool PrivateFolder::Create(const char* parent) {
   return false;
 }
 
-bool PrivateFolder::CreateForRun(const char* gameFolder) {
-  char parents[kRunFolderParents][MAX_PATH];
-  int count = RunFolderParents(parents, gameFolder);
-  for (int i = 0; i < count; ++i)
-    if (Create(parents[i])) return true;
-  return false;
-}
-
 bool PrivateFolder::FileName(char* name, DWORD size, const char* prefix, const char* extension) {
   if (!path[0] || fileCount == kMostFiles || !RandomName(name, size, path, prefix, extension) ||
       !FormatPath(files[fileCount], MAX_PATH, "%s", name)) {
@@ -155,6 +148,7 @@ int RunFolderParents(char (*parents)[MAX_PATH], const char* gameFolder) {
   if (IsWindowsNT() && SystemTemporaryFolder(parents[count], MAX_PATH)) ++count;
   if (AnsiTemporaryFolder(parents[count], MAX_PATH)) ++count;
   if (gameFolder && gameFolder[0] && FormatPath(parents[count], MAX_PATH, "%s", gameFolder)) ++count;
+  for (int i = 0; i < count; ++i) ResolveFinalPath(parents[i], MAX_PATH);
   return count;
 }
 

@@ -19,8 +19,6 @@ class PrivateFolder {
   // Creates the folder under `parent` (with or without a trailing
   // backslash). Creation fails when the name exists; another is tried.
   bool Create(const char* parent);
-  // Creates it under the first of RunFolderParents that takes it.
-  bool CreateForRun(const char* gameFolder);
   // A new, unguessable file name inside: "<folder>\<prefix><hex><extension>",
   // remembered for the removal. False once kMostFiles names were given.
   bool FileName(char* name, DWORD size, const char* prefix, const char* extension);
@@ -46,7 +44,8 @@ class PrivateFolder {
 // system's own temporary folder ("Temp" in the system's Windows folder:
 // a player may create there but not remove what others made, and does not
 // choose it), the player's temporary folder, then `gameFolder` (when not
-// empty). The number of parents written to `parents`.
+// empty), each by its final path. The number of parents written to
+// `parents`.
 constexpr int kRunFolderParents = 3;
 int RunFolderParents(char (*parents)[MAX_PATH], const char* gameFolder);
 

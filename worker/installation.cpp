@@ -8,8 +8,11 @@
 
 #include "platform/busy_retry.h"
 #include "platform/file_helpers.h"
+#include "platform/final_path.h"
 #include "platform/game_settings.h"
+#include "platform/held_folder.h"
 #include "platform/random_name.h"
+#include "platform/redirection_trust.h"
 #include "transport/comp.h"
 #include "transport/payload_resource.h"
 #include "worker/data_stage.h"
@@ -43,6 +46,10 @@ bool ReadGamePaths(GamePaths* paths) {
   char dataPath[MAX_PATH];
   if (!ReadGameSetting("DataPath", dataPath, MAX_PATH)) return false;
   if (!ReadGameSetting("SavingPath", paths->directory, MAX_PATH)) return false;
+  // A game folder reached through a link of the player's is worked in by
+  // the path behind it, which this process can still follow once it
+  // refuses their junctions.
+  ResolveFinalPath(paths->directory, MAX_PATH);
   const char* directory = paths->directory;
   return FormatPath(paths->executable, MAX_PATH, "%s\\vt3.exe", directory) &&
          FormatPath(paths->commandLine, MAX_PATH, "%s -nosetup", directory) &&
@@ -188,7 +195,7 @@ bool CarriedGameVersion(char* version) {
 // settings'), so that none runs twice for one update; the record goes when
 // all are done. Without a `version` nothing is recorded. `resumed`: an
 // earlier run did the steps `done` names.
-bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bool resumed) {
+bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bool resumed, const HeldFolder& players) {
   auto finished = [&](FinishingStep step, const char* name) {
     done |= step;
     if (version) WriteStepRecord(version, done);
@@ -200,7 +207,7 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
   }
   if (!(done & kStepShortcuts)) {
     RemoveHalfMadeShortcuts();
-    CreateShortcuts(true, true);
+    CreateShortcuts(paths.directory, true, true);
     finished(kStepShortcuts, "shortcuts");
   }
   if (!(done & kStepLobby)) {
@@ -209,12 +216,13 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
   }
   if (!(done & kStepJoystick)) {
     // The record stays without this step: once the files can be moved, a
-    // rerun does what is left. Where the player's settings are back as they
+    // rerun does what is left. Nothing behind a linked data or
+    // data\players is touched. Where the player's settings are back as they
     // were (a file still held after the retries: the game running, a
     // scanner), the game plays with them and the update is complete; code
     // 13, whose box tells the player to delete joystick.ini, only where
     // they could not be put back.
-    if (!RecoverJoystickBackup(paths)) {
+    if (!players.IsHeldAndPlain() || !RecoverJoystickBackup(paths)) {
       workerError = kWorkerJoystick;
       return false;
     }
@@ -230,6 +238,15 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
   return true;
 }
 
+// data and data\players, held from before the first file in the game
+// folder is touched until the worker ends; false when either is missing or
+// a link.
+bool HoldPlayersFolders(const char* directory, HeldFolder* data, HeldFolder* players) {
+  char path[MAX_PATH];
+  return FormatPath(path, MAX_PATH, "%s\\data", directory) && data->Hold(path) &&
+         FormatPath(path, MAX_PATH, "%s\\data\\players", directory) && players->Hold(path);
+}
+
 }  // namespace
 
 bool RunInstallation(const volatile ControlBlock* block) {
@@ -238,6 +255,12 @@ bool RunInstallation(const volatile ControlBlock* block) {
     workerError = kWorkerBadRegistry;
     return false;
   }
+  // With the game folder resolved above and the shortcut folders here,
+  // junctions that the player's programs make are not followed from now on.
+  FindShortcutFolders();
+  EnforceRedirectionTrust();
+  HeldFolder data, players;
+  HoldPlayersFolders(paths.directory, &data, &players);
   if (!SetCurrentDirectoryA(paths.directory)) {
     workerError = kWorkerNoDirectory;
     return false;
@@ -273,7 +296,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
     uint32_t done = 0;
     if (GetFileVersionString(paths.executable, installed) && std::strcmp(installed, newVersion) == 0 &&
         ReadStepRecord(newVersion, &done))
-      return FinishUpdate(paths, newVersion, done, true);
+      return FinishUpdate(paths, newVersion, done, true, players);
   }
 
   // The new executable is written beside the old one: the data stage then
@@ -327,5 +350,5 @@ bool RunInstallation(const volatile ControlBlock* block) {
   if (temporary[0] && !keepTemporary) DeleteFileRetrying(temporary);
   if (!allWell) return false;
   PassCheckpoint("replaced");
-  return FinishUpdate(paths, record, 0, false);
+  return FinishUpdate(paths, record, 0, false, players);
 }

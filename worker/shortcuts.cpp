@@ -12,7 +12,7 @@
 #include "platform/busy_retry.h"
 #include "platform/file_closed.h"
 #include "platform/file_helpers.h"
-#include "platform/game_key.h"
+#include "platform/final_path.h"
 #include "platform/random_name.h"
 #include "platform/system_library.h"
 
@@ -25,7 +25,7 @@ typedef BOOL(WINAPI* SHGetPathFromIDListWFunction)(LPCITEMIDLIST, LPWSTR);
 // The folder's path, or false when the system cannot resolve it. On NT it
 // comes whole as UTF-16, so that a profile named outside the code page
 // keeps its letters; 9x knows its code page only.
-bool SpecialFolderPath(int csidl, WCHAR* path) {
+bool LookUpSpecialFolder(int csidl, WCHAR* path) {
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return false;
   bool found;
@@ -45,6 +45,27 @@ bool SpecialFolderPath(int csidl, WCHAR* path) {
     allocator->Release();
   }
   return found;
+}
+
+// The three folders the shortcuts go into, by their final paths, found
+// once before the worker refuses junctions that the player made: a desktop
+// moved to another drive through one is still reached.
+struct FoundFolder {
+  int csidl;
+  bool found;
+  WCHAR path[MAX_PATH];
+};
+FoundFolder foundFolders[] = {{CSIDL_PROGRAMS, false, {}}, {CSIDL_COMMON_PROGRAMS, false, {}}, {CSIDL_DESKTOP, false, {}}};
+bool foldersLookedUp = false;
+
+bool SpecialFolderPath(int csidl, WCHAR* path) {
+  if (!foldersLookedUp) FindShortcutFolders();
+  for (const FoundFolder& folder : foundFolders)
+    if (folder.csidl == csidl && folder.found) {
+      std::memcpy(path, folder.path, sizeof folder.path);
+      return true;
+    }
+  return false;
 }
 
 // An existing directory, or a failure to make one, is not looked at.
@@ -154,16 +175,18 @@ void CreateShortcut(const char* linkPath, const char* target, const char* workin
     SaveShortcut(widePath, target, workingDirectory, arguments);
 }
 
-void CreateShortcuts(bool startMenu, bool desktop) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-  char saved[MAX_PATH] = {};
-  DWORD size = sizeof saved - 1;  // keeps a terminator even for a value stored without one
-  LONG read = RegQueryValueExA(key, "SavingPath", nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &size);
-  RegCloseKey(key);
+void FindShortcutFolders() {
+  for (FoundFolder& folder : foundFolders) {
+    folder.found = LookUpSpecialFolder(folder.csidl, folder.path);
+    if (folder.found) ResolveFinalPathW(folder.path, MAX_PATH);
+  }
+  foldersLookedUp = true;
+}
+
+void CreateShortcuts(const char* game, bool startMenu, bool desktop) {
   char gameDirectory[MAX_PATH];
   char target[MAX_PATH];
-  if (read != ERROR_SUCCESS || !FormatPath(gameDirectory, MAX_PATH, "%s\\", saved) ||
+  if (!game || !FormatPath(gameDirectory, MAX_PATH, "%s\\", game) ||
       !FormatPath(target, MAX_PATH, "%sVt3.exe", gameDirectory))
     return;
   FILE* probe = std::fopen(target, "rb");

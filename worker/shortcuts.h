@@ -1,8 +1,11 @@
 #pragma once
 
+// Finds both Programs folders and the desktop, by their final paths; done
+// before the process refuses junctions that the player made.
+void FindShortcutFolders();
 // Recreates "Vantor 3.lnk" (-Setup) and "Vantor 3 (NoSetup).lnk" (-NoSetup)
-// in both Programs folders and on the desktop.
-void CreateShortcuts(bool startMenu, bool desktop);
+// for the game in folder `game` in both Programs folders and on the desktop.
+void CreateShortcuts(const char* game, bool startMenu, bool desktop);
 // Removes what a run cut while it saved a shortcut left in those folders:
 // "Vantor 3.lnk." or "Vantor 3 (NoSetup).lnk." + sixteen hexadecimal
 // digits + ".tmp", the fresh name a link is saved under on NT. Nothing

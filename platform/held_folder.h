@@ -1,0 +1,32 @@
+// A folder below the game folder, opened and held for as long as a run
+// works in it. Programs of the player's account may write there: while it
+// is held they can still read and write in it, but can neither rename,
+// delete nor replace it, so the names built on it keep leading into it. A
+// junction or symbolic link is refused, never held: what lies behind it may
+// be anywhere, System32 included.
+#pragma once
+#include <windows.h>
+
+class HeldFolder {
+ public:
+  HeldFolder();
+  ~HeldFolder();
+  HeldFolder(const HeldFolder&) = delete;
+  HeldFolder& operator=(const HeldFolder&) = delete;
+
+  // Opens and holds the folder `path`, not following it if it is a link.
+  // False, holding nothing, when it is missing, no folder, or a junction or
+  // symbolic link. On Windows 9x, which has neither links nor handles of
+  // folders, true without a hold.
+  bool Hold(const char* path);
+  // Whether a folder is held and has not become a link since (an empty one
+  // can be made a junction in place).
+  bool IsHeldAndPlain() const;
+  void Release();
+
+ private:
+  HANDLE handle;
+  bool held;
+  char path[MAX_PATH];
+};
+

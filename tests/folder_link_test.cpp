@@ -1,0 +1,187 @@
+// Links a program of the player's account made in place of folders, under
+// Wine: host-side symbolic links, which Wine shows as reparse points of no
+// named kind in the folder's entry and follows through every handle, as
+// Windows follows a junction. The update never works behind one below the
+// game folder, and still updates a game folder reached through one.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/game_key.h"
+#include "platform/system_library.h"
+#include "worker/tests/installed_game.h"
+#include "worker/tests/joystick_table.h"
+
+namespace {
+
+const char* kSuccess = "Operation completed";
+const char* kFailed = "Update process failed: update aborts.";
+const char* kJoystickFailed =
+    "Your joystick settings may have suffered from the upgrade: please destroy joystick.ini File.";
+
+// Starts a host program (ln, rm) on the Unix names of `paths`. Wine tells
+// neither its end nor its exit code: the caller waits for what it does.
+bool StartHostProgram(const char* program, const char* options, const std::vector<std::string>& paths) {
+  typedef char*(CDECL * UnixNameFunction)(LPCWSTR);
+  auto unixName = KernelFunction<UnixNameFunction>("wine_get_unix_file_name");
+  if (!unixName) return false;
+  std::string commandLine = std::string(program) + " " + options;
+  for (const std::string& path : paths) {
+    WCHAR wide[MAX_PATH];
+    char* name = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) > 0 ? unixName(wide) : nullptr;
+    if (!name) return false;
+    commandLine += " \"" + std::string(name) + "\"";
+    HeapFree(GetProcessHeap(), 0, name);
+  }
+  std::string application = std::string("Z:\\bin\\") + program;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process;
+  if (!CreateProcessA(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+// Waits up to five seconds for `path`'s attributes to become `attributes`.
+bool AttributesBecome(const std::string& path, DWORD attributes) {
+  for (int i = 0; i < 500; ++i, Sleep(10))
+    if (GetFileAttributesA(path.c_str()) == attributes) return true;
+  return false;
+}
+
+class FolderLinks : public InstalledGame {
+ protected:
+  void TearDown() override {
+    // Removed as links first: a tree removal would go through them.
+    for (const std::string& link : links)
+      if (StartHostProgram("rm", "-f", {link})) AttributesBecome(link, INVALID_FILE_ATTRIBUTES);
+    links.clear();
+    RemoveTree(kElsewhere);
+    InstalledGame::TearDown();
+  }
+  // `link` becomes a link to `target`, an existing folder; a folder of
+  // that name is removed first (through Windows, as a program of the
+  // player's would).
+  void Link(const std::string& link, const std::string& target) {
+    RemoveTree(link);
+    ASSERT_TRUE(StartHostProgram("ln", "-s", {target, link})) << link;
+    links.push_back(link);
+    ASSERT_TRUE(AttributesBecome(link, FILE_ATTRIBUTE_DIRECTORY | 0x400)) << link;
+  }
+  const std::string kElsewhere = "C:\\Elsewhere";
+  std::vector<std::string> links;
+};
+
+// data\players, or data, a link to a folder of the player's choice that
+// holds a joystick.ini of its own: the joystick step is not done (code 13)
+// and nothing there is moved, written or added; everything else updates.
+TEST_F(FolderLinks, NothingBehindALinkedPlayersFolderIsTouched) {
+  const std::string other = "[Joystick]\r\nsomebody else's file\r\n";
+  for (const char* linked : {"data\\players", "data"}) {
+    Install("C:\\Games\\Vantor 3");
+    std::string target = kElsewhere + "\\" + linked;
+    std::string players = kElsewhere + "\\data\\players";
+    ASSERT_TRUE(MakeDirectories(players));
+    ASSERT_TRUE(WriteFileBytes(players + "\\joystick.ini", other));
+    ASSERT_NO_FATAL_FAILURE(Link(GameFile(linked), target));
+    ASSERT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), other) << "the link does not lead there";
+
+    LaunchResult result = Run();
+    EXPECT_EQ(result.box.text, kJoystickFailed) << linked;
+    EXPECT_EQ(GameVersion(), "1.1.74.3") << linked;
+    EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_En.txt"))) << linked;
+    EXPECT_EQ(FilesMatching(players + "\\*"), std::vector<std::string>{"joystick.ini"}) << linked;
+    EXPECT_EQ(FileBytes(players + "\\joystick.ini"), other) << linked;
+    ExpectNoTemporaryLeft();
+    TearDown();
+  }
+}
+
+// datafiles a link: the launcher leaves the attributes of the vt3.dat
+// behind it alone. (The data stage does nothing here: the game's own
+// program writes vt3.dat, wherever its folder leads.)
+TEST_F(FolderLinks, AVtDatBehindALinkedDataFilesFolderKeepsItsAttributes) {
+  std::string target = kElsewhere + "\\datafiles", data = target + "\\vt3.dat";
+  ASSERT_TRUE(MakeDirectories(target));
+  ASSERT_TRUE(WriteFileBytes(data, "somebody else's file"));
+  ASSERT_TRUE(SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_READONLY));
+  DWORD attributes = GetFileAttributesA(data.c_str());
+  ASSERT_NO_FATAL_FAILURE(Link(GameFile("datafiles"), target));
+  Fault("ignore\n");
+  EXPECT_EQ(Run().box.text, kFailed);
+  EXPECT_EQ(GetFileAttributesA(data.c_str()), attributes);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The game folder and the temporary folder reached through links the
+// player made (a game moved to another drive): the update completes, and
+// works in the folder behind the link, where a process that refuses the
+// player's junctions can still reach it.
+TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdates) {
+  Install(kElsewhere + "\\Vantor 3");
+  std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
+  ASSERT_TRUE(MakeDirectories("C:\\Games") && MakeDirectories(kElsewhere + "\\Temp"));
+  ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Vantor 3 moved", game.directory));
+  ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Temp", kElsewhere + "\\Temp"));
+  ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", "C:\\Games\\Vantor 3 moved"));
+  char temp[MAX_PATH] = {}, tmp[MAX_PATH] = {};
+  GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+  GetEnvironmentVariableA("TMP", tmp, MAX_PATH);
+  SetEnvironmentVariableA("TEMP", "C:\\Games\\Temp");
+  SetEnvironmentVariableA("TMP", "C:\\Games\\Temp");
+  const std::string where = "C:\\where.txt";
+  DeleteFileA(where.c_str());
+  Fault("where " + where + "\n");
+
+  LaunchResult result = Run();
+  SetEnvironmentVariableA("TEMP", temp);
+  SetEnvironmentVariableA("TMP", tmp);
+  EXPECT_EQ(result.box.text, kSuccess);
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings);
+  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
+  // The data stage ran from the folder behind the link, and the shortcuts
+  // lead there.
+  std::string ran = FileBytes(where), folder = game.directory;
+  DeleteFileA(where.c_str());
+  CharLowerA(&ran[0]);
+  CharLowerA(&folder[0]);
+  EXPECT_EQ(ran.substr(0, folder.size() + 4), folder + "\\tmp") << ran;
+  EXPECT_NE(ran.find(".tmp\r\n" + folder + "\r\n"), std::string::npos) << ran;
+  EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"));
+  EXPECT_EQ(FilesMatching(kElsewhere + "\\Temp\\*"), std::vector<std::string>()) << "the run's folder stayed";
+}
+
+// Both programs ask for the refusal of the player's junctions (policy 16,
+// flag EnforceRedirectionTrust, a 4-byte word) where the system has the
+// function; where it has not, the update goes on as before.
+TEST_F(FolderLinks, BothProgramsAskForTheMitigationAndItsAbsenceChangesNothing) {
+  const std::string log = "C:\\mitigation.log";
+  DeleteFileA(log.c_str());
+  SetEnvironmentVariableA("VT3_MITIGATION_LOG", log.c_str());
+  EXPECT_EQ(Run(Sibling("Vt3update_trust.exe")).box.text, kSuccess);
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  EXPECT_EQ(FileBytes(log), "launcher policy 16 flags 0x1 size 4\r\nworker policy 16 flags 0x1 size 4\r\n");
+  DeleteFileA(log.c_str());
+
+  Install("C:\\Games\\Vantor 3");
+  SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", "1");
+  LaunchResult result = Run(Sibling("Vt3update_trust.exe"));
+  SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", nullptr);
+  SetEnvironmentVariableA("VT3_MITIGATION_LOG", nullptr);
+  EXPECT_EQ(result.box.text, kSuccess);
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
+  EXPECT_FALSE(FileExists(log));
+  ExpectNoTemporaryLeft();
+}
+
+}  // namespace
