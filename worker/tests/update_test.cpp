@@ -664,7 +664,6 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
         EXPECT_NE(FileExists(GameFile(leftover.first)), ours) << leftover.first;
         DeleteFileA(GameFile(leftover.first).c_str());
       }
-    ExpectEverythingInstalled(settings, step);
     // The steps passed by both runs: the data stage's new game written again
     // only when the cut came before the new game was in place.
     std::string passed = FileBytes(GameFile("worker_steps.log"));
@@ -700,7 +699,7 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
     for (const char* name : alike) DeleteFileA((SpecialFolder(CSIDL_DESKTOP) + "\\" + name).c_str());
     for (const std::string& folder : shortcutFolders)
       for (const char* name : halfMade) DeleteFileA((folder + "\\" + name).c_str());
-    ExpectNothingLeftInTheTemporaryFolders();
+    ExpectEverythingInstalled(settings, step);
   }
   ASSERT_GT(ran, 0);
   EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
