@@ -13,6 +13,7 @@
 #include "launcher/status.h"
 #include "launcher/worker_exit_wait.h"
 #include "platform/file_helpers.h"
+#include "platform/game_folder.h"
 #include "platform/game_settings.h"
 #include "platform/private_folder.h"
 #include "platform/system_library.h"
@@ -153,11 +154,12 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
   if (ok) {
     char gameDataPath[MAX_PATH] = {};
     char gameExecutable[MAX_PATH] = {};
-    // A saving path that is empty, or too long for the names built on it,
-    // counts as unreadable: no file outside the game is touched.
-    if (ReadGameSetting("SavingPath", savingPath, MAX_PATH) && savingPath[0] &&
-        FormatPath(gameDataPath, MAX_PATH, "%s\\datafiles\\vt3.dat", savingPath) &&
-        FormatPath(gameExecutable, MAX_PATH, "%s\\vt3.exe", savingPath)) {
+    // A saving path that is empty, of a form refused, or too long for the
+    // names built on it, counts as unreadable: no file outside the game is
+    // touched.
+    if (ReadGameFolder(savingPath) && savingPath[0] &&
+        JoinInFolder(gameDataPath, MAX_PATH, savingPath, "datafiles\\vt3.dat") &&
+        JoinInFolder(gameExecutable, MAX_PATH, savingPath, "vt3.exe")) {
       uint32_t dataSize = 0;
       MakeWritable(gameDataPath);
       GetFileInfo(gameDataPath, &dataSize, nullptr);

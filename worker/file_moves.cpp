@@ -5,7 +5,7 @@
 
 bool CanMoveReplacing() { return HeldFile::CanRename(); }
 
-bool MoveReplacing(HeldFile* file, const char* to) { return file->RenameReplacing(to); }
+bool MoveReplacing(HeldFile* file, HANDLE folder, const char* to) { return file->RenameReplacing(folder, to); }
 
 bool MoveNoReplace(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
 

@@ -9,8 +9,8 @@
 #include <cwchar>
 #include <initializer_list>
 
-#include "platform/file_helpers.h"
-#include "platform/game_key.h"
+#include "platform/game_folder.h"
+#include "platform/game_settings.h"
 #include "platform/random_name.h"
 #include "platform/system_library.h"
 
@@ -122,16 +122,12 @@ void CreateShortcut(const char* linkPath, const char* target, const char* workin
 }
 
 void CreateShortcuts(bool startMenu, bool desktop) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-  char saved[MAX_PATH] = {};
-  DWORD size = sizeof saved - 1;  // keeps a terminator even for a value stored without one
-  LONG read = RegQueryValueExA(key, "SavingPath", nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &size);
-  RegCloseKey(key);
+  char folder[MAX_PATH];
   char gameDirectory[MAX_PATH];
   char target[MAX_PATH];
-  if (read != ERROR_SUCCESS || !FormatPath(gameDirectory, MAX_PATH, "%s\\", saved) ||
-      !FormatPath(target, MAX_PATH, "%sVt3.exe", gameDirectory))
+  // The working directory ends in one "\", a drive root's too.
+  if (!ReadGameFolder(folder) || !JoinInFolder(gameDirectory, MAX_PATH, folder, "") ||
+      !JoinInFolder(target, MAX_PATH, folder, "Vt3.exe"))
     return;
   FILE* probe = std::fopen(target, "rb");
   if (!probe) return;

@@ -73,7 +73,9 @@ TEST(GameFolder, EveryFormWindowsAcceptsHasOneNormalFormTheRestIsRefused) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Normal(c.value), c.normal) << c.value;
-    if (c.normal != "refused") EXPECT_EQ(Normal(c.normal), c.normal) << "not stable: " << c.value;
+    if (c.normal != "refused") {
+      EXPECT_EQ(Normal(c.normal), c.normal) << "not stable: " << c.value;
+    }
   }
 }
 
