@@ -15,7 +15,7 @@ constexpr size_t kLongestGameName = sizeof "\\data\\players\\joystick.ini" - 1;
 constexpr size_t kLongestGameFolder = kGamePathSize - 1 - kLongestGameName;
 
 // Whether a byte begins a two-byte character of the code page the value is
-// written in (IsDBCSLeadByte on Windows). Its second byte is part of that
+// written in (IsDBCSLeadByteEx on Windows). Its second byte is part of that
 // character even where it equals "\" (Shift-JIS).
 typedef bool (*LeadByteTest)(unsigned char byte);
 

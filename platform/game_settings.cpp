@@ -28,7 +28,7 @@ bool ReadGameSetting(const char* valueName, char* buffer, uint32_t bufferSize) {
 
 namespace {
 
-bool AnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+bool AnsiLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != 0; }
 
 }  // namespace
 
