@@ -16,6 +16,7 @@
 #include "platform/earlier_run_folders.h"
 #include "platform/file_helpers.h"
 #include "platform/final_path.h"
+#include "platform/game_folder.h"
 #include "platform/game_settings.h"
 #include "platform/held_folder.h"
 #include "platform/private_folder.h"
@@ -158,16 +159,16 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
   if (ok) {
     char gameDataPath[MAX_PATH] = {};
     char gameExecutable[MAX_PATH] = {};
-    // A saving path that is empty, or too long for the names built on it,
-    // counts as unreadable: no file outside the game is touched. A game
-    // folder reached through a link of the player's is worked in by the
-    // path behind it.
-    bool readable = ReadGameSetting("SavingPath", savingPath, MAX_PATH) && savingPath[0];
+    // A saving path that is empty, of a form refused, or too long for the
+    // names built on it, counts as unreadable: no file outside the game is
+    // touched. A game folder reached through a link of the player's is
+    // worked in by the path behind it.
+    bool readable = ReadGameFolder(savingPath) && savingPath[0];
     if (readable) ResolveFinalPath(savingPath, MAX_PATH);
     char dataFolder[MAX_PATH];
-    if (readable && FormatPath(gameDataPath, MAX_PATH, "%s\\datafiles\\vt3.dat", savingPath) &&
-        FormatPath(gameExecutable, MAX_PATH, "%s\\vt3.exe", savingPath) &&
-        FormatPath(dataFolder, MAX_PATH, "%s\\datafiles", savingPath)) {
+    if (readable && JoinInFolder(gameDataPath, MAX_PATH, savingPath, "datafiles\\vt3.dat") &&
+        JoinInFolder(gameExecutable, MAX_PATH, savingPath, "vt3.exe") &&
+        JoinInFolder(dataFolder, MAX_PATH, savingPath, "datafiles")) {
       uint32_t dataSize = 0;
       // A vt3.dat behind a linked datafiles folder is not the game's.
       HeldFolder dataFiles;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/game_folder.h"
 #include "platform/game_key.h"
 
 bool ReadGameSetting(const char* valueName, char* buffer, uint32_t bufferSize) {
@@ -23,4 +24,17 @@ bool ReadGameSetting(const char* valueName, char* buffer, uint32_t bufferSize) {
   }
   RegCloseKey(key);
   return read;
+}
+
+namespace {
+
+bool AnsiLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != 0; }
+
+}  // namespace
+
+bool ReadGameFolder(char* folder) {
+  char value[MAX_PATH];
+  folder[0] = 0;
+  if (!ReadGameSetting("SavingPath", value, MAX_PATH)) return false;
+  return !value[0] || NormalGameFolder(value, AnsiLeadByte, folder);
 }

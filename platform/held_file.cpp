@@ -182,17 +182,26 @@ bool HeldFile::TakeForRename() {
 
 bool HeldFile::CanRename() { return SetInformation() != nullptr; }
 
-bool HeldFile::RenameReplacing(const char* target) {
+bool HeldFile::RenameReplacing(HANDLE folder, const char* target) {
   SetInformationFunction setInformation = SetInformation();
   if (!setInformation || !TakeForRename()) return false;
   RenameInformation rename = {};
   rename.replaceIfExists = TRUE;
-  // The native form of a drive or a network path ("\\server\share").
-  bool network = target[0] == '\\' && target[1] == '\\';
-  const WCHAR* prefix = network ? L"\\?" L"?\\UNC" : L"\\?" L"?\\";
-  int prefixLength = network ? 7 : 4;
-  std::memcpy(rename.fileName, prefix, prefixLength * sizeof(WCHAR));
-  int converted = MultiByteToWideChar(CP_ACP, 0, target + (network ? 1 : 0), -1, rename.fileName + prefixLength, MAX_PATH);
+  int prefixLength = 0;
+  if (folder != INVALID_HANDLE_VALUE && folder) {
+    // A bare name in the held folder: no native prefix to build, and no
+    // change to the path above the folder can send the rename elsewhere.
+    rename.rootDirectory = folder;
+  } else {
+    // The native form of a drive or a network path ("\\server\share").
+    bool network = target[0] == '\\' && target[1] == '\\';
+    const WCHAR* prefix = network ? L"\\?" L"?\\UNC" : L"\\?" L"?\\";
+    prefixLength = network ? 7 : 4;
+    std::memcpy(rename.fileName, prefix, prefixLength * sizeof(WCHAR));
+    if (network) ++target;
+  }
+  const int room = static_cast<int>(sizeof rename.fileName / sizeof rename.fileName[0]) - prefixLength;
+  int converted = MultiByteToWideChar(CP_ACP, 0, target, -1, rename.fileName + prefixLength, room);
   if (converted <= 1) return false;
   rename.fileNameLength = static_cast<ULONG>((prefixLength + converted - 1) * sizeof(WCHAR));
   IoStatus status = {};

@@ -27,13 +27,14 @@ class HeldFile {
   bool Write(const char* path, const void* bytes, uint32_t size, bool renamable = false);
   // Renames a renamable held file to `target`, replacing it, through a
   // handle (NT): the file put in place is the one written, whatever another
-  // program did to its name meanwhile. The hold gives way to one with the
-  // right to rename, taken again by the file's name (retried while another
-  // program has the file open) and refused unless it is still the file
-  // written, with no other link. False where the system cannot, or when
-  // the rename failed, with the reason in GetLastError; the file is then
-  // where it was.
-  bool RenameReplacing(const char* target);
+  // program did to its name meanwhile. `target` is a name in `folder`, an
+  // open folder's handle, or without one (INVALID_HANDLE_VALUE) a full
+  // path. The hold gives way to one with the right to rename, taken again
+  // by the file's name (retried while another program has the file open)
+  // and refused unless it is still the file written, with no other link.
+  // False where the system cannot, or when the rename failed, with the
+  // reason in GetLastError; the file is then where it was.
+  bool RenameReplacing(HANDLE folder, const char* target);
   // Whether RenameReplacing can work on this system at all.
   static bool CanRename();
   void Release();

@@ -60,6 +60,26 @@ bool HeldFolder::Hold(const char* folder) {
   return true;
 }
 
+bool HeldFolder::Open(const char* folder) {
+  Release();
+  size_t length = folder ? std::strlen(folder) : 0;
+  if (length == 0 || length >= MAX_PATH || !IsWindowsNT()) return false;
+  // Without deletion shared (and without DELETE access of our own) nobody
+  // can rename the folder or put another in its place while it is held;
+  // the files inside stay free to be read, written and renamed.
+  handle = CreateFileA(folder, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  BY_HANDLE_FILE_INFORMATION information;
+  if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information) ||
+      !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    Release();
+    return false;
+  }
+  std::memcpy(path, folder, length + 1);
+  held = true;
+  return true;
+}
+
 bool HeldFolder::IsHeldAndPlain() const {
   if (!held) return false;
   if (handle == INVALID_HANDLE_VALUE) return true;  // Windows 9x

@@ -1,5 +1,5 @@
-// A folder below the game folder, opened and held for as long as a run
-// works in it. Programs of the player's account may write there: while it
+// A folder opened and held for as long as a run works in it: the game
+// folder, and the folders below it. Programs of the player's account may write there: while it
 // is held they can still read and write in it, but can neither rename,
 // delete nor replace it, so the names built on it keep leading into it. A
 // junction or symbolic link is refused, never held: what lies behind it may
@@ -19,6 +19,15 @@ class HeldFolder {
   // symbolic link. On Windows 9x, which has neither links nor handles of
   // folders, true without a hold.
   bool Hold(const char* path);
+  // Opens and holds the folder `path` as named, a link the player made
+  // followed (the game folder, whose final path was resolved before links
+  // were refused); names given relative to the handle then reach this very
+  // folder, whatever happens to the path above it. False, holding nothing,
+  // where it is no folder or cannot be opened, and on 9x, which opens no
+  // folders.
+  bool Open(const char* path);
+  // The held folder's handle, or INVALID_HANDLE_VALUE.
+  HANDLE Handle() const { return handle; }
   // Whether a folder is held and has not become a link since (an empty one
   // can be made a junction in place).
   bool IsHeldAndPlain() const;

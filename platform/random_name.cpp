@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/file_helpers.h"
+#include "platform/game_folder.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -48,5 +49,10 @@ bool RandomName(char* name, uint32_t size, const char* directory, const char* pr
     if (size) name[0] = 0;
     return false;
   }
-  return FormatPath(name, size, "%s\\%s%s%s", directory, prefix, digits, extension);
+  char leaf[MAX_PATH];
+  if (!FormatPath(leaf, MAX_PATH, "%s%s%s", prefix, digits, extension)) {
+    if (size) name[0] = 0;
+    return false;
+  }
+  return JoinInFolder(name, size, directory, leaf);
 }

@@ -9,6 +9,7 @@ bool RandomBytes(void* bytes, uint32_t size);
 constexpr unsigned kRandomDigits = 16;
 // kRandomDigits random hexadecimal digits and a terminator.
 bool RandomDigits(char* digits);
-// "<directory>\<prefix><16 hexadecimal digits><extension>"; false when it
+// "<directory>\<prefix><16 hexadecimal digits><extension>" (no second "\"
+// after a drive root: platform/game_folder.h); false when it
 // does not fit `size` or no random source answered.
 bool RandomName(char* name, uint32_t size, const char* directory, const char* prefix, const char* extension);

@@ -71,6 +71,9 @@ TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
         {REG_EXPAND_SZ, std::string("%SystemDrive%\\Games\0", 20), kBadRegistry},
         {REG_BINARY, "C:\\Games", kBadRegistry},
         {REG_SZ, std::string(1, '\0'), "Can not locate directory: update aborts."},
+        // Relative to the current folder, and a device path: refused forms.
+        {REG_SZ, std::string("Games\\Vantor 3") + '\0', kBadRegistry},
+        {REG_SZ, std::string("\\\\?\\C:\\Games\\Vantor 3") + '\0', kBadRegistry},
         {REG_SZ, x261 + '\0', kBadRegistry},
         {0, "", kBadRegistry}}},
       // Only its presence counts: any string that fits will do.

@@ -8,6 +8,7 @@ namespace {
 
 struct Replacement {
   HeldFile* file;
+  HANDLE folder;
   const char* to;
 };
 
@@ -17,12 +18,12 @@ bool CanMoveReplacing() { return HeldFile::CanRename(); }
 
 // Retried while the file in place is open without shared deletion (a
 // scanner, a program reading the old game).
-bool MoveReplacing(HeldFile* file, const char* to) {
-  Replacement replacement = {file, to};
+bool MoveReplacing(HeldFile* file, HANDLE folder, const char* to) {
+  Replacement replacement = {file, folder, to};
   return RetryWhileBusy(
       [](void* context) {
         const Replacement* names = static_cast<const Replacement*>(context);
-        return names->file->RenameReplacing(names->to);
+        return names->file->RenameReplacing(names->folder, names->to);
       },
       &replacement);
 }

@@ -10,9 +10,11 @@
 // (platform/busy_retry.h).
 //
 // Renames the held file to `to` replacing `to` in one step, through its
-// handle, where the system has such a move (the NT family); false
-// otherwise, or when the move failed, and then both files are as they were.
-bool MoveReplacing(HeldFile* file, const char* to);
+// handle, where the system has such a move (the NT family): `to` is a name
+// in the open `folder`, or a full path where `folder` is
+// INVALID_HANDLE_VALUE. False otherwise, or when the move failed, and then
+// both files are as they were.
+bool MoveReplacing(HeldFile* file, HANDLE folder, const char* to);
 // Renames `from` to `to`; fails when `to` exists.
 bool MoveNoReplace(const char* from, const char* to);
 // Copies `from` to `to`; fails when `to` exists.

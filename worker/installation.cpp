@@ -9,6 +9,7 @@
 #include "platform/busy_retry.h"
 #include "platform/file_helpers.h"
 #include "platform/final_path.h"
+#include "platform/game_folder.h"
 #include "platform/game_settings.h"
 #include "platform/held_folder.h"
 #include "platform/random_name.h"
@@ -40,23 +41,26 @@ struct GamePaths {
   char joystickOld[MAX_PATH];
 };
 
+constexpr char kExecutableName[] = "vt3.exe";
+
 // Every name built on the game directory must fit, or the directory counts
-// as unreadable.
+// as unreadable. An empty directory names none: nothing is built on it.
 bool ReadGamePaths(GamePaths* paths) {
   char dataPath[MAX_PATH];
   if (!ReadGameSetting("DataPath", dataPath, MAX_PATH)) return false;
-  if (!ReadGameSetting("SavingPath", paths->directory, MAX_PATH)) return false;
+  if (!ReadGameFolder(paths->directory)) return false;
   // A game folder reached through a link of the player's is worked in by
   // the path behind it, which this process can still follow once it
   // refuses their junctions.
   ResolveFinalPath(paths->directory, MAX_PATH);
   const char* directory = paths->directory;
-  return FormatPath(paths->executable, MAX_PATH, "%s\\vt3.exe", directory) &&
-         FormatPath(paths->commandLine, MAX_PATH, "%s -nosetup", directory) &&
-         FormatPath(paths->joystick, MAX_PATH, "%s\\data\\players\\joystick.ini", directory) &&
-         FormatPath(paths->joystickBackup, MAX_PATH, "%s\\data\\players\\joystick.bak", directory) &&
-         FormatPath(paths->joystickNew, MAX_PATH, "%s\\data\\players\\joystick.new", directory) &&
-         FormatPath(paths->joystickOld, MAX_PATH, "%s\\data\\players\\joystick.old", directory);
+  return !directory[0] ||
+         (JoinInFolder(paths->executable, MAX_PATH, directory, kExecutableName) &&
+          FormatPath(paths->commandLine, MAX_PATH, "%s -nosetup", directory) &&
+          JoinInFolder(paths->joystick, MAX_PATH, directory, "data\\players\\joystick.ini") &&
+          JoinInFolder(paths->joystickBackup, MAX_PATH, directory, "data\\players\\joystick.bak") &&
+          JoinInFolder(paths->joystickNew, MAX_PATH, directory, "data\\players\\joystick.new") &&
+          JoinInFolder(paths->joystickOld, MAX_PATH, directory, "data\\players\\joystick.old"));
 }
 
 // Whether the data stage took over the block and brought the data up to
@@ -90,11 +94,16 @@ bool RescueNewExecutable(const char* temporary, const char* installed) {
 // system can replace a file, so that there is never a moment without a
 // vt3.exe, and through the handle held since the write, so that what goes
 // in place is what was written and run (a name released first could be
-// swapped for a link to another file); else (9x, which has neither links
-// nor other accounts) delete, then move, with the rescue above.
-bool ReplaceExecutable(HeldFile* held, const char* temporary, const char* installed, bool* keepTemporary) {
+// swapped for a link to another file), by its name in the held game folder
+// where there is one; else (9x, which has neither links nor other accounts)
+// delete, then move, with the rescue above.
+bool ReplaceExecutable(HeldFile* held, const HeldFolder& folder, const char* temporary, const char* installed,
+                       bool* keepTemporary) {
   if (!SetFileAttributesA(installed, FILE_ATTRIBUTE_NORMAL)) return false;
-  if (CanMoveReplacing()) return MoveReplacing(held, installed);
+  if (CanMoveReplacing()) {
+    bool inFolder = folder.Handle() != INVALID_HANDLE_VALUE;
+    return MoveReplacing(held, folder.Handle(), inFolder ? kExecutableName : installed);
+  }
   held->Release();
   if (!DeleteFileRetrying(installed)) return false;
   PassCheckpoint("deleted");
@@ -243,8 +252,8 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
 // a link.
 bool HoldPlayersFolders(const char* directory, HeldFolder* data, HeldFolder* players) {
   char path[MAX_PATH];
-  return FormatPath(path, MAX_PATH, "%s\\data", directory) && data->Hold(path) &&
-         FormatPath(path, MAX_PATH, "%s\\data\\players", directory) && players->Hold(path);
+  return JoinInFolder(path, MAX_PATH, directory, "data") && data->Hold(path) &&
+         JoinInFolder(path, MAX_PATH, directory, "data\\players") && players->Hold(path);
 }
 
 }  // namespace
@@ -259,12 +268,15 @@ bool RunInstallation(const volatile ControlBlock* block) {
   // junctions that the player's programs make are not followed from now on.
   FindShortcutFolders();
   EnforceRedirectionTrust();
-  HeldFolder data, players;
-  HoldPlayersFolders(paths.directory, &data, &players);
-  if (!SetCurrentDirectoryA(paths.directory)) {
+  if (!paths.directory[0] || !SetCurrentDirectoryA(paths.directory)) {
     workerError = kWorkerNoDirectory;
     return false;
   }
+  // Held from here on, so that the folder the new game is renamed into is
+  // the one found now, and nothing below it is a link.
+  HeldFolder gameFolder, data, players;
+  gameFolder.Open(paths.directory);
+  HoldPlayersFolders(paths.directory, &data, &players);
   PassCheckpoint("start");
 
   char newVersion[kVersionStringSize];
@@ -338,7 +350,7 @@ bool RunInstallation(const volatile ControlBlock* block) {
     // Recorded before the rename, so that a run ended right after it
     // still leaves a record of what is to be done.
     if (versionKnown && WriteStepRecord(newVersion, 0)) record = newVersion;
-    if (!ReplaceExecutable(&heldGame, temporary, paths.executable, &keepTemporary)) {
+    if (!ReplaceExecutable(&heldGame, gameFolder, temporary, paths.executable, &keepTemporary)) {
       workerError = kWorkerCannotReplace;
       allWell = false;
       // Kept when the old game is gone and the new one kept beside it:

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/file_helpers.h"
+#include "platform/game_folder.h"
 #include "worker/file_version.h"
 
 namespace {
@@ -29,14 +29,14 @@ bool IsTemporaryName(const char* name, bool sixteenOnly = false) {
 
 void RemoveLeftoverNewGames(const char* gameDirectory, const char* newVersion) {
   char pattern[MAX_PATH];
-  if (!FormatPath(pattern, MAX_PATH, "%s\\tmp*.tmp", gameDirectory)) return;
+  if (!JoinInFolder(pattern, MAX_PATH, gameDirectory, "tmp*.tmp")) return;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     char path[MAX_PATH], version[kVersionStringSize];
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTemporaryName(found.cFileName) &&
-        FormatPath(path, MAX_PATH, "%s\\%s", gameDirectory, found.cFileName) &&
+        JoinInFolder(path, MAX_PATH, gameDirectory, found.cFileName) &&
         GetFileVersionString(path, version) && std::strcmp(version, newVersion) == 0)
       DeleteFileA(path);
   } while (FindNextFileA(search, &found));
@@ -45,7 +45,7 @@ void RemoveLeftoverNewGames(const char* gameDirectory, const char* newVersion) {
 
 bool FindKeptNewGame(const char* gameDirectory, const char* newVersion, char* path) {
   char pattern[MAX_PATH];
-  if (!FormatPath(pattern, MAX_PATH, "%s\\tmp*.tmp", gameDirectory)) return false;
+  if (!JoinInFolder(pattern, MAX_PATH, gameDirectory, "tmp*.tmp")) return false;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return false;
@@ -53,7 +53,7 @@ bool FindKeptNewGame(const char* gameDirectory, const char* newVersion, char* pa
   do {
     char version[kVersionStringSize];
     kept = !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTemporaryName(found.cFileName, true) &&
-           FormatPath(path, MAX_PATH, "%s\\%s", gameDirectory, found.cFileName) &&
+           JoinInFolder(path, MAX_PATH, gameDirectory, found.cFileName) &&
            GetFileVersionString(path, version) && std::strcmp(version, newVersion) == 0;
   } while (!kept && FindNextFileA(search, &found));
   FindClose(search);

@@ -4,6 +4,7 @@
 
 #include "platform/busy_retry.h"
 #include "platform/file_helpers.h"
+#include "platform/game_folder.h"
 #include "transport/payload_resource.h"
 
 namespace {
@@ -24,7 +25,7 @@ bool WriteReadMeFiles(const char* gameDirectory) {
   bool last = false;
   for (const ReadMe& readMe : kReadMes) {
     char path[MAX_PATH];
-    if (!FormatPath(path, MAX_PATH, "%s\\%s", gameDirectory, readMe.name)) {
+    if (!JoinInFolder(path, MAX_PATH, gameDirectory, readMe.name)) {
       last = false;
       continue;
     }

@@ -13,6 +13,7 @@
 #include "platform/file_closed.h"
 #include "platform/file_helpers.h"
 #include "platform/final_path.h"
+#include "platform/game_folder.h"
 #include "platform/random_name.h"
 #include "platform/system_library.h"
 
@@ -186,8 +187,9 @@ void FindShortcutFolders() {
 void CreateShortcuts(const char* game, bool startMenu, bool desktop) {
   char gameDirectory[MAX_PATH];
   char target[MAX_PATH];
-  if (!game || !FormatPath(gameDirectory, MAX_PATH, "%s\\", game) ||
-      !FormatPath(target, MAX_PATH, "%sVt3.exe", gameDirectory))
+  // The working directory ends in one "\", a drive root's too.
+  if (!game || !JoinInFolder(gameDirectory, MAX_PATH, game, "") ||
+      !JoinInFolder(target, MAX_PATH, game, "Vt3.exe"))
     return;
   FILE* probe = std::fopen(target, "rb");
   if (!probe) return;

@@ -60,7 +60,7 @@ TEST(HeldFile, ALinkOrAnotherFileAtAHandOverIsRefused) {
     ASSERT_TRUE(WriteFileBytes(target, "the old game"));
     HeldFile held;
     bool written = held.Write(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()), true);
-    bool renamed = written && held.RenameReplacing(target.c_str());
+    bool renamed = written && held.RenameReplacing(INVALID_HANDLE_VALUE, target.c_str());
     held.Release();
     EXPECT_EQ(meddling.meddled, c.meddled) << c.at << c.link;
     EXPECT_EQ(written, c.written) << c.at << c.link;

@@ -49,8 +49,8 @@ bool Fails(const char* operation, const char* target, const char* note) {
 
 bool CanMoveReplacing() { return HeldFile::CanRename(); }
 
-bool MoveReplacing(HeldFile* file, const char* to) {
-  return !Fails("replace", to, "replace %s failed\n") && file->RenameReplacing(to);
+bool MoveReplacing(HeldFile* file, HANDLE folder, const char* to) {
+  return !Fails("replace", to, "replace %s failed\n") && file->RenameReplacing(folder, to);
 }
 
 bool MoveNoReplace(const char* from, const char* to) {

@@ -139,6 +139,26 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   ExpectNoTemporaryLeft();
 }
 
+// The game folder in the forms installers store: with a trailing "\",
+// with "/", "." and a trailing dot, and at the root of a drive (X: is a
+// folder of drive C:, mapped by cmake/wine-run for VT3_DRIVE_X), where the
+// value always ends in "\". Each is the same folder to the update.
+TEST_F(Update, SavingPathInEveryFormInstallersStoreInstallsEverything) {
+  if (!FileExists("X:\\")) GTEST_SKIP() << "needs drive X: (VT3_DRIVE_X)";
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\Games\\Vantor 3", "C:\\Games\\Vantor 3\\"},
+      {"C:\\Games\\Vantor 3", "C:/Games//./Vantor 3."},
+      {"X:", "X:\\"},
+  };
+  for (const auto& form : cases) {
+    Install(form.first);
+    std::string oldSettings = FileBytes(GameFile("data\\players\\joystick.ini"));
+    ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", form.second));
+    EXPECT_EQ(Run().box.text, "Operation completed") << form.second;
+    ExpectEverythingInstalled(oldSettings, form.second);
+  }
+}
+
 TEST_F(Update, ReplacesAReadOnlyGameInAFolderWithBlanksAndRefusesASecondRun) {
   Install("C:\\Games\\My Racing Games\\Vantor 3");
   SetFileAttributesA(GameFile("vt3.exe").c_str(), FILE_ATTRIBUTE_READONLY);
