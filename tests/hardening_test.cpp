@@ -381,14 +381,15 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
 
 // A data stage that stays after its error (behind a message box of its
 // own) keeps the worker waiting past the launcher's end: the worker's file
-// and then its folder are removed at the next start of Windows.
+// and then its folder are removed at the next start of Windows. It lingers
+// well past the launcher's short wait and the delete's retries (5 s).
 TEST_F(Hardening, AWorkerThatOutlivesTheLauncherGoesAtTheNextStart) {
   const char* session = "System\\CurrentControlSet\\Control\\Session Manager";
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, session, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegDeleteValueA(key, "PendingFileRenameOperations");
-  Fault("fail 5 500\nlinger 6000\n");
+  Fault("fail 5 500\nlinger 15000\n");
   EXPECT_EQ(Run(Sibling("Vt3update_shortwait.exe")).box.text, "Corrupted data detected: update aborts.");
   std::vector<char> value(65536);
   DWORD size = static_cast<DWORD>(value.size());
@@ -403,7 +404,7 @@ TEST_F(Hardening, AWorkerThatOutlivesTheLauncherGoesAtTheNextStart) {
   EXPECT_NE(file, std::string::npos) << "the worker's file is not scheduled";
   EXPECT_NE(itself, std::string::npos) << "its folder is not scheduled";
   EXPECT_LT(file, itself) << "the folder must come after its file";
-  for (int i = 0; i < 2000 && FindProcess(".tmp"); ++i) Sleep(10);
+  for (int i = 0; i < 3000 && FindProcess(".tmp"); ++i) Sleep(10);
 }
 
 // Fills drive T: until no more than `left` bytes are free.
