@@ -329,6 +329,28 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "move " + GameFile("vt3.exe") + " failed\r\n");
 }
 
+// Where the query of a file's links fails (a 9x network redirector or
+// driver that lacks the DOS call behind it): on 9x, where FAT has no hard
+// links, the file counts as having one and the update completes, with no
+// folder line in wininit.ini (which removes files only). On NT a file that
+// cannot tell its links is not trusted: nothing is written or started.
+TEST_F(Update, WithoutTheLinkQuery) {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string wininit = std::string(windows) + "\\wininit.ini";
+  DeleteFileA(wininit.c_str());
+  LaunchResult result = Run(Sibling("Vt3update_nolinkinfo.exe"));
+  if (GetVersion() < 0x80000000u) {
+    EXPECT_EQ(result.box.text, "Extraction failed: update aborts.");
+    ExpectOldGameAndNothingFinished();
+    return;
+  }
+  EXPECT_EQ(result.box.text, "Operation completed");
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  ExpectNoTemporaryLeft();
+  EXPECT_EQ(FileBytes(wininit).find("VT3_"), std::string::npos) << FileBytes(wininit);
+}
+
 // The player's settings moved to joystick.bak, and the defaults cannot be
 // put in their place: the settings come back, the game is complete and
 // plays with them, and a rerun installs the defaults. Only settings that
