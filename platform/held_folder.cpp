@@ -2,15 +2,15 @@
 
 #include <cstring>
 
+#include "platform/folder_entry.h"
 #include "platform/system_library.h"
 
 namespace {
 
 // Newer than the headers the product is built with (Windows 2000).
-constexpr DWORD kTagMountPoint = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT: junctions
-constexpr DWORD kTagSymbolicLink = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
 constexpr DWORD kReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
 constexpr DWORD kOpenReparsePoint = 0x00200000;  // FILE_FLAG_OPEN_REPARSE_POINT
+constexpr DWORD kNameSurrogate = 0x20000000;  // the bit IsReparseTagNameSurrogate tests
 
 // Reparse points came with Windows 2000; NT 4.0 is not given their flag.
 bool HasReparsePoints() {
@@ -19,26 +19,20 @@ bool HasReparsePoints() {
   return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 5;
 }
 
-// The folder's entry: its attributes, and the kind of reparse point in
-// dwReserved0. False when the entry cannot be read.
-bool ReadEntry(const char* path, DWORD* attributes, DWORD* tag) {
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA(path, &entry);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  *attributes = entry.dwFileAttributes;
-  *tag = entry.dwReserved0;
-  return true;
-}
+// Kinds that lead to another name: every kind with the name-surrogate bit
+// (junctions, symbolic links, and kinds of link yet to come), and kind 0,
+// as Wine shows a link made on the host. Other kinds (compressed,
+// deduplicated, cloud placeholders) keep their data in place.
+bool IsLinkTag(DWORD tag) { return tag == 0 || (tag & kNameSurrogate) != 0; }
 
-// Junctions and symbolic links. Windows always names the kind of a reparse
-// point; one without (Wine's host-side links) is taken for a link too.
-// Other kinds (compressed, deduplicated, cloud placeholders) are no links.
-bool IsLinkTag(DWORD tag) { return tag == kTagMountPoint || tag == kTagSymbolicLink || tag == 0; }
+typedef HANDLE(WINAPI* CreateFileWFunction)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
 
 }  // namespace
 
-HeldFolder::HeldFolder() : handle(INVALID_HANDLE_VALUE), held(false) { path[0] = 0; }
+HeldFolder::HeldFolder() : handle(INVALID_HANDLE_VALUE), held(false), wide(false) {
+  path[0] = 0;
+  widePath[0] = 0;
+}
 
 HeldFolder::~HeldFolder() { Release(); }
 
@@ -52,6 +46,26 @@ bool HeldFolder::Hold(const char* folder) {
   // attributes would not keep anybody from renaming the folder.
   DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (HasReparsePoints() ? kOpenReparsePoint : 0);
   handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
+  held = handle != INVALID_HANDLE_VALUE;
+  if (!IsHeldAndPlain()) {
+    Release();
+    return false;
+  }
+  return true;
+}
+
+bool HeldFolder::HoldWide(const wchar_t* folder) {
+  Release();
+  size_t length = 0;
+  while (folder && folder[length]) ++length;
+  if (length == 0 || length >= MAX_PATH) return false;
+  if (!IsWindowsNT()) return held = true;
+  auto create = KernelFunction<CreateFileWFunction>("CreateFileW");
+  if (!create) return false;
+  for (size_t i = 0; i <= length; ++i) widePath[i] = folder[i];
+  wide = true;
+  DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (HasReparsePoints() ? kOpenReparsePoint : 0);
+  handle = create(widePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
   held = handle != INVALID_HANDLE_VALUE;
   if (!IsHeldAndPlain()) {
     Release();
@@ -91,16 +105,19 @@ bool HeldFolder::IsHeldAndPlain() const {
       !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
   DWORD attributes = 0, tag = 0;
-  bool entryRead = ReadEntry(path, &attributes, &tag);
-  bool reparse = (information.dwFileAttributes & kReparsePoint) || (entryRead && (attributes & kReparsePoint));
-  if (!reparse) return true;
-  // A reparse point whose kind cannot be read is not followed.
-  return entryRead && !IsLinkTag(tag);
+  // An entry that cannot be read may hide a link, and a reparse point whose
+  // kind cannot be read is not followed.
+  bool entryRead = wide ? ReadFolderEntryW(widePath, &attributes, &tag) : ReadFolderEntry(path, &attributes, &tag);
+  if (!entryRead) return false;
+  bool reparse = (information.dwFileAttributes & kReparsePoint) || (attributes & kReparsePoint);
+  return !reparse || !IsLinkTag(tag);
 }
 
 void HeldFolder::Release() {
   if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   handle = INVALID_HANDLE_VALUE;
   held = false;
+  wide = false;
   path[0] = 0;
+  widePath[0] = 0;
 }

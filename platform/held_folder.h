@@ -19,6 +19,9 @@ class HeldFolder {
   // symbolic link. On Windows 9x, which has neither links nor handles of
   // folders, true without a hold.
   bool Hold(const char* path);
+  // Hold for a UTF-16 path (the shell's folders, whose names may lie
+  // outside the code page); the same answers.
+  bool HoldWide(const wchar_t* path);
   // Opens and holds the folder `path` as named, a link the player made
   // followed (the game folder, whose final path was resolved before links
   // were refused); names given relative to the handle then reach this very
@@ -36,6 +39,8 @@ class HeldFolder {
  private:
   HANDLE handle;
   bool held;
+  bool wide;
   char path[MAX_PATH];
+  wchar_t widePath[MAX_PATH];
 };
 

@@ -242,6 +242,8 @@ TEST_F(Hardening, JoystickFilesThatCannotBeMovedAreKeptAsTheyWere) {
   }
 }
 
+// Beside the launcher in a download folder, in the temporary folder, and in
+// the game folder, where the data stage works and loads DLLs by bare name.
 TEST_F(Hardening, DllsPlantedBesideTheProgramsAreNotLoaded) {
   // Wine prefers its own DLLs; this test runs with it told to prefer a file
   // it finds for comctl32, as Windows would for a DLL that is no KnownDLL.
@@ -249,14 +251,21 @@ TEST_F(Hardening, DllsPlantedBesideTheProgramsAreNotLoaded) {
   // planted one would be loaded before any code of the program runs.)
   std::string downloads = "C:\\users\\Public\\Downloads\\patch";
   ASSERT_TRUE(MakeDirectories(downloads));
-  const std::string planted[] = {downloads + "\\comctl32.dll", TempDirectory() + "comctl32.dll"};
+  const std::string planted[] = {downloads + "\\comctl32.dll", TempDirectory() + "comctl32.dll",
+                                 GameFile("comctl32.dll")};
   for (const std::string& path : planted) ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), path.c_str(), FALSE));
   for (const char* name : {"Vt3update.exe", "naive_loader.exe"})
     ASSERT_TRUE(CopyFileA(Sibling(name).c_str(), (downloads + "\\" + name).c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(Sibling("naive_loader.exe").c_str(), GameFile("naive_loader.exe").c_str(), FALSE));
   // A naive program beside the planted DLL does load it: the planting works here.
-  DeleteFileA("C:\\planted.txt");
-  RunProcess("\"" + downloads + "\\naive_loader.exe\"");
-  bool plantingWorks = DeleteFileA("C:\\planted.txt");
+  bool plantingWorks = true;
+  for (const std::string& loader : {downloads + "\\naive_loader.exe", GameFile("naive_loader.exe")}) {
+    DeleteFileA("C:\\planted.txt");
+    RunProcess("\"" + loader + "\"");
+    plantingWorks = DeleteFileA("C:\\planted.txt") && plantingWorks;
+  }
+  DeleteFileA(GameFile("naive_loader.exe").c_str());
+  Fault("load comctl32.dll\n");
   EXPECT_EQ(Run(downloads + "\\Vt3update.exe").box.text, kSuccess);
   EXPECT_FALSE(FileExists("C:\\planted.txt")) << "loaded: " << FileBytes("C:\\planted.txt");
   for (const std::string& path : planted) DeleteFileA(path.c_str());

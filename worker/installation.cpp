@@ -11,15 +11,18 @@
 #include "platform/final_path.h"
 #include "platform/game_folder.h"
 #include "platform/game_settings.h"
+#include "platform/file_information.h"
 #include "platform/held_folder.h"
 #include "platform/random_name.h"
 #include "platform/redirection_trust.h"
+#include "platform/system_library.h"
 #include "transport/comp.h"
 #include "transport/payload_resource.h"
 #include "worker/data_stage.h"
 #include "worker/file_moves.h"
 #include "worker/file_version.h"
 #include "worker/image_version.h"
+#include "worker/joystick_record.h"
 #include "worker/leftover_game.h"
 #include "worker/lobby.h"
 #include "worker/readme.h"
@@ -37,8 +40,11 @@ struct GamePaths {
   char commandLine[MAX_PATH];
   char joystick[MAX_PATH];
   char joystickBackup[MAX_PATH];
+  // The joystick step's working names (joystick_record.h), empty until
+  // the step knows them.
   char joystickNew[MAX_PATH];
   char joystickOld[MAX_PATH];
+  char dataFiles[MAX_PATH];
 };
 
 constexpr char kExecutableName[] = "vt3.exe";
@@ -59,8 +65,32 @@ bool ReadGamePaths(GamePaths* paths) {
           FormatPath(paths->commandLine, MAX_PATH, "%s -nosetup", directory) &&
           JoinInFolder(paths->joystick, MAX_PATH, directory, "data\\players\\joystick.ini") &&
           JoinInFolder(paths->joystickBackup, MAX_PATH, directory, "data\\players\\joystick.bak") &&
-          JoinInFolder(paths->joystickNew, MAX_PATH, directory, "data\\players\\joystick.new") &&
-          JoinInFolder(paths->joystickOld, MAX_PATH, directory, "data\\players\\joystick.old"));
+          JoinInFolder(paths->dataFiles, MAX_PATH, directory, "datafiles"));
+}
+
+// The joystick step's working names for `digits`.
+bool JoystickWorkingNames(GamePaths* paths, const char* digits) {
+  char fresh[64], aside[64];
+  return FormatPath(fresh, sizeof fresh, "data\\players\\joystick.new.%s", digits) &&
+         FormatPath(aside, sizeof aside, "data\\players\\joystick.old.%s", digits) &&
+         JoinInFolder(paths->joystickNew, MAX_PATH, paths->directory, fresh) &&
+         JoinInFolder(paths->joystickOld, MAX_PATH, paths->directory, aside);
+}
+
+// The working names an earlier run's joystick step recorded; false, with
+// none, when there is no record.
+bool ReadJoystickNames(GamePaths* paths) {
+  char digits[kRandomDigits + 1];
+  paths->joystickNew[0] = paths->joystickOld[0] = 0;
+  if (ReadJoystickRecord(digits) && JoystickWorkingNames(paths, digits)) return true;
+  paths->joystickNew[0] = paths->joystickOld[0] = 0;
+  return false;
+}
+
+// New working names, on disk in the record before the step makes a file.
+bool RecordJoystickNames(GamePaths* paths) {
+  char digits[kRandomDigits + 1];
+  return RandomDigits(digits) && JoystickWorkingNames(paths, digits) && WriteJoystickRecord(digits);
 }
 
 // Whether the data stage took over the block and brought the data up to
@@ -150,13 +180,16 @@ bool ReplaceJoystickSettings(const GamePaths& paths, bool* putBack) {
 }
 
 // A run cut between the three moves of the joystick step left the
-// player's older backup as joystick.old, and after the second move their
+// player's older backup under the step's aside name, and after the second move their
 // settings as joystick.bak with no joystick.ini: both go back where they
 // were, so that the step starts again from the player's own files. With
 // joystick.ini and joystick.bak both there, all three moves were done and
 // the older backup was to go, as the step ends. False, with the files in
 // a state a later run takes up again, when a move fails.
 bool RecoverJoystickBackup(const GamePaths& paths) {
+  // Without a record there is nothing of an earlier step's to take up.
+  if (!paths.joystickOld[0]) return true;
+  if (GetFileInfo(paths.joystickNew, nullptr, nullptr)) DeleteFileRetrying(paths.joystickNew);
   if (!GetFileInfo(paths.joystickOld, nullptr, nullptr)) return true;
   if (!GetFileInfo(paths.joystickBackup, nullptr, nullptr)) return MoveNoReplace(paths.joystickOld, paths.joystickBackup);
   if (!GetFileInfo(paths.joystick, nullptr, nullptr))
@@ -204,7 +237,9 @@ bool CarriedGameVersion(char* version) {
 // settings'), so that none runs twice for one update; the record goes when
 // all are done. Without a `version` nothing is recorded. `resumed`: an
 // earlier run did the steps `done` names.
-bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bool resumed, const HeldFolder& players) {
+bool FinishUpdate(const GamePaths& gamePaths, const char* version, uint32_t done, bool resumed,
+                  const HeldFolder& players) {
+  GamePaths paths = gamePaths;
   auto finished = [&](FinishingStep step, const char* name) {
     done |= step;
     if (version) WriteStepRecord(version, done);
@@ -230,17 +265,24 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
     // were (a file still held after the retries: the game running, a
     // scanner), the game plays with them and the update is complete; code
     // 13, whose box tells the player to delete joystick.ini, only where
-    // they could not be put back.
+    // they could not be put back. Only files under the step's own
+    // recorded names are moved aside or removed: a joystick.new or
+    // joystick.old of the player's stays as it is.
+    bool recorded = ReadJoystickNames(&paths);
     if (!players.IsHeldAndPlain() || !RecoverJoystickBackup(paths)) {
       workerError = kWorkerJoystick;
       return false;
     }
+    // Names a later run could not know are never used: without a record,
+    // the settings stay untouched and a rerun does the step.
+    if (!recorded && !RecordJoystickNames(&paths)) return true;
     bool putBack = true;
     if (!(resumed && JoystickSettingsAreDefaults(paths)) && !ReplaceJoystickSettings(paths, &putBack)) {
       if (putBack) return true;
       workerError = kWorkerJoystick;
       return false;
     }
+    RemoveJoystickRecord();
     finished(kStepJoystick, "joystick");
   }
   if (version) RemoveStepRecord(version);
@@ -254,6 +296,57 @@ bool HoldPlayersFolders(const char* directory, HeldFolder* data, HeldFolder* pla
   char path[MAX_PATH];
   return JoinInFolder(path, MAX_PATH, directory, "data") && data->Hold(path) &&
          JoinInFolder(path, MAX_PATH, directory, "data\\players") && players->Hold(path);
+}
+
+// The folder the launcher made for this run, from this worker's own path:
+// only administrators can write there (NT). False when the path does not
+// fit or has no folder.
+bool RunFolder(char* folder) {
+  DWORD length = GetModuleFileNameA(nullptr, folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  // A trail byte of a double-byte letter may be 0x5C, as "\" is.
+  char* last = nullptr;
+  for (char* at = folder; *at; ++at) {
+    if (*at == '\\') last = at;
+    else if (IsDBCSLeadByteEx(CP_ACP, static_cast<unsigned char>(*at)) && at[1]) ++at;
+  }
+  if (!last || last == folder) return false;
+  // "C:\" keeps its separator: a drive root.
+  last[last[-1] == ':' ? 1 : 0] = 0;
+  return true;
+}
+
+// Whether `path` is missing, or one name of a plain file: no link of any
+// kind, no second name that another program could have made to a file of
+// its own (9x has neither).
+bool IsMissingOrSingleFile(const char* path) {
+  constexpr DWORD kReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | kReparsePoint)) return false;
+  if (!IsWindowsNT()) return true;
+  HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION information;
+  bool single = ReadFileInformation(file, &information) && information.nNumberOfLinks == 1 &&
+                !(information.dwFileAttributes & kReparsePoint);
+  CloseHandle(file);
+  return single;
+}
+
+// datafiles, where the data stage rewrites vt3.dat by name with
+// administrator rights: held since the start (made and held now when it
+// was missing then, as the data stage would make it), no link, and its
+// vt3.dat, if any, a file of one name. Checked right before the stage; a
+// link made in the folder during the stage is beyond this check.
+bool DataFilesAreOurs(const GamePaths& paths, HeldFolder* dataFiles) {
+  if (!dataFiles->IsHeldAndPlain()) {
+    if (GetFileAttributesA(paths.dataFiles) == INVALID_FILE_ATTRIBUTES) CreateDirectoryA(paths.dataFiles, nullptr);
+    if (!dataFiles->Hold(paths.dataFiles)) return false;
+  }
+  char data[MAX_PATH];
+  return JoinInFolder(data, MAX_PATH, paths.dataFiles, "vt3.dat") && IsMissingOrSingleFile(data);
 }
 
 }  // namespace
@@ -274,9 +367,10 @@ bool RunInstallation(const volatile ControlBlock* block) {
   }
   // Held from here on, so that the folder the new game is renamed into is
   // the one found now, and nothing below it is a link.
-  HeldFolder gameFolder, data, players;
+  HeldFolder gameFolder, data, players, dataFiles;
   gameFolder.Open(paths.directory);
   HoldPlayersFolders(paths.directory, &data, &players);
+  dataFiles.Hold(paths.dataFiles);
   PassCheckpoint("start");
 
   char newVersion[kVersionStringSize];
@@ -311,15 +405,18 @@ bool RunInstallation(const volatile ControlBlock* block) {
       return FinishUpdate(paths, newVersion, done, true, players);
   }
 
-  // The new executable is written beside the old one: the data stage then
-  // starts from the game's folder and finds the game's DLLs there, nothing
-  // from the temporary folder is loaded into it, and the final replacement
-  // is a rename within one folder. Other accounts may write to a game
-  // folder outside Program Files: the name is unguessable, and the file is
-  // created, written and held in one step, from its write until the data
-  // stage has ended, so that nobody can swap the program this worker starts
-  // with administrator rights.
+  // The new executable is written beside the old one, so that the final
+  // replacement is a rename within one folder. Other accounts may write to
+  // a game folder outside Program Files: the name is unguessable, and the
+  // file is created, written and held in one step until it is in place.
+  // The data stage starts from a second copy in this run's own folder,
+  // which only administrators can write: a program runs with the DLLs
+  // found in its own folder first, and a game folder may hold any the
+  // player's programs left there. The game's own DLLs are found through
+  // the current folder, the game folder.
   char temporary[MAX_PATH] = {};
+  char stageCopy[MAX_PATH] = {};
+  HeldFile heldStage;
   HeldFile heldGame;
   bool allWell = true;
   if (!RandomName(temporary, MAX_PATH, paths.directory, "tmp", ".tmp") ||
@@ -334,9 +431,21 @@ bool RunInstallation(const volatile ControlBlock* block) {
     workerError = kWorkerNotNewer;
     allWell = false;
   }
+  char runFolder[MAX_PATH];
+  if (allWell && (!RunFolder(runFolder) || !RandomName(stageCopy, MAX_PATH, runFolder, "tmp", ".tmp") ||
+                  !WriteRawResourceToFile(kNewGameResource, stageCopy, &heldStage))) {
+    stageCopy[0] = 0;
+    workerError = kWorkerCannotWriteExecutable;
+    allWell = false;
+  }
+  if (allWell) PassCheckpoint("written");
+  // The player sees the status-9 text: the count is still 0.
+  if (allWell && !DataFilesAreOurs(paths, &dataFiles)) {
+    workerError = kWorkerNoDirectory;
+    allWell = false;
+  }
   if (allWell) {
-    PassCheckpoint("written");
-    DataStageEnd end = RunDataStage(temporary, paths.commandLine);
+    DataStageEnd end = RunDataStage(stageCopy, paths.commandLine);
     // An error the data stage stored stays the result: the old executable
     // stays, so that the next run repeats the whole update.
     if (end != DataStageEnd::kEnded || !DataStageSucceeded(block)) {
@@ -344,6 +453,9 @@ bool RunInstallation(const volatile ControlBlock* block) {
       allWell = false;
     }
   }
+  heldStage.Release();
+  if (stageCopy[0]) DeleteFileRetrying(stageCopy);
+  dataFiles.Release();
   bool keepTemporary = false;
   const char* record = nullptr;
   if (allWell) {

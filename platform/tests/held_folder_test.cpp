@@ -38,3 +38,36 @@ TEST(HeldFolder, NamesInItReachTheHeldFolderWhichCannotBeMovedMeanwhile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Kinds of reparse point Wine cannot make, reported through the test
+// build's entries: every kind with the name-surrogate bit is a link (a
+// mount point, a symbolic link, the kinds of WSL and containers), as are
+// kind 0 and an entry that cannot be read; kinds that keep their data in
+// place (deduplication, cloud files, a socket) are folders to hold. Held in
+// the UTF-16 form as in the ANSI one.
+TEST(HeldFolder, EveryLinkKindOfReparsePointIsRefused) {
+  if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "9x has no reparse points";
+  const std::string folderPath = TempDirectory() + "vt3 tagged folder";
+  const std::wstring widePath(folderPath.begin(), folderPath.end());
+  ASSERT_TRUE(MakeDirectories(folderPath));
+  const std::pair<const char*, bool> kinds[] = {
+      {"A0000003", true},  {"A000000C", true},  {"A000001D", true},  {"A0000027", true}, {"0", true},
+      {"unreadable", true}, {"80000013", false}, {"9000001A", false}, {"80000023", false}};
+  for (const auto& kind : kinds) {
+    SetEnvironmentVariableA("VT3_FOLDER_TAG", kind.first);
+    HeldFolder narrow, wide;
+    EXPECT_NE(narrow.Hold(folderPath.c_str()), kind.second) << kind.first;
+    EXPECT_NE(wide.HoldWide(widePath.c_str()), kind.second) << kind.first;
+  }
+  SetEnvironmentVariableA("VT3_FOLDER_TAG", nullptr);
+  HeldFolder plain;
+  EXPECT_TRUE(plain.HoldWide(widePath.c_str()));
+  EXPECT_TRUE(plain.IsHeldAndPlain());
+  EXPECT_FALSE(MoveFileA(folderPath.c_str(), (folderPath + " moved").c_str())) << "the held folder was renamed";
+  plain.Release();
+  EXPECT_TRUE(RemoveTree(folderPath));
+}
+
+}  // namespace

@@ -191,9 +191,11 @@ TEST_F(Update, AHeldExecutableIsKeptAndTheNextRunCompletes) {
   EXPECT_EQ(GameVersion(), "1.1.74.3");
 }
 
-TEST_F(Update, DataStageRunsFromTheGameFolderAndLoadsTheGamesDlls) {
-  // A DLL of the game's own, and one of the same name planted in the
-  // temporary folder: the data stage must load the game's.
+// The data stage starts from a copy in the run's own folder, which only
+// administrators can write, with the game folder as its current folder:
+// a DLL of the game's own is still found there, before one of the same
+// name in the temporary folder. The copy goes when the stage has ended.
+TEST_F(Update, DataStageRunsFromTheRunFolderAndLoadsTheGamesDlls) {
   std::string gameDll = GameFile("vt3lib.dll"), plantedDll = TempDirectory() + "vt3lib.dll";
   ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), gameDll.c_str(), FALSE));
   ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), plantedDll.c_str(), FALSE));
@@ -203,10 +205,19 @@ TEST_F(Update, DataStageRunsFromTheGameFolderAndLoadsTheGamesDlls) {
   EXPECT_EQ(Run().box.text, "Operation completed");
   DeleteFileA(plantedDll.c_str());
   std::string where = FileBytes("C:\\where.txt"), loaded = FileBytes("C:\\planted.txt"), folder = game.directory;
-  // Its own path (a .tmp beside vt3.exe) and its current directory.
   for (std::string* text : {&where, &loaded, &folder}) CharLowerA(&(*text)[0]);
-  EXPECT_EQ(where.substr(0, folder.size() + 4), folder + "\\tmp") << where;
-  EXPECT_NE(where.find(".tmp\r\n" + folder + "\r\n"), std::string::npos) << where;
+  // Its own path, "...\vt3_<16 digits>\tmp<16 digits>.tmp", then its
+  // current directory.
+  size_t end = where.find("\r\n");
+  ASSERT_NE(end, std::string::npos) << where;
+  std::string program = where.substr(0, end), directory = where.substr(end + 2);
+  size_t name = program.rfind('\\'), run = program.rfind("\\vt3_", name);
+  EXPECT_TRUE(name != std::string::npos && run != std::string::npos && name - run == 21 &&
+              program.compare(name, 4, "\\tmp") == 0 && program.size() - name == 24)
+      << program;
+  EXPECT_NE(program.compare(0, folder.size() + 1, folder + "\\"), 0) << program;
+  EXPECT_EQ(directory, folder + "\r\n");
+  EXPECT_FALSE(FileExists(program)) << "the data stage's copy stayed";
   EXPECT_EQ(loaded, folder + "\\vt3lib.dll\r\n");
   DeleteFileA("C:\\planted.txt");
   DeleteFileA("C:\\where.txt");

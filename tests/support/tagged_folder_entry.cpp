@@ -1,0 +1,43 @@
+// For a test build: folders listed as reparse points of the kind named in
+// VT3_FOLDER_TAG (hexadecimal), or unreadable with "unreadable": kinds
+// that Wine cannot make. Without the variable, the entries as they are.
+#include <cstdlib>
+
+#include "platform/folder_entry.h"
+
+namespace {
+
+bool Reported(bool read, DWORD* attributes, DWORD* tag) {
+  char kind[32] = {};
+  if (!read || !GetEnvironmentVariableA("VT3_FOLDER_TAG", kind, sizeof kind)) return read;
+  if (lstrcmpA(kind, "unreadable") == 0) return false;
+  *attributes |= 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
+  *tag = std::strtoul(kind, nullptr, 16);
+  return true;
+}
+
+}  // namespace
+
+bool ReadFolderEntry(const char* path, DWORD* attributes, DWORD* tag) {
+  WIN32_FIND_DATAA entry = {};
+  HANDLE search = FindFirstFileA(path, &entry);
+  bool read = search != INVALID_HANDLE_VALUE;
+  if (read) {
+    FindClose(search);
+    *attributes = entry.dwFileAttributes;
+    *tag = entry.dwReserved0;
+  }
+  return Reported(read, attributes, tag);
+}
+
+bool ReadFolderEntryW(const wchar_t* path, DWORD* attributes, DWORD* tag) {
+  WIN32_FIND_DATAW entry = {};
+  HANDLE search = FindFirstFileW(path, &entry);
+  bool read = search != INVALID_HANDLE_VALUE;
+  if (read) {
+    FindClose(search);
+    *attributes = entry.dwFileAttributes;
+    *tag = entry.dwReserved0;
+  }
+  return Reported(read, attributes, tag);
+}

@@ -1,0 +1,54 @@
+#include "worker/joystick_record.h"
+
+#include <windows.h>
+
+#include "platform/game_key.h"
+
+namespace {
+
+constexpr char kValueName[] = "Joystick step";
+
+HKEY OpenGameKey(REGSAM access) {
+  HKEY key = nullptr;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, access, &key) == ERROR_SUCCESS ? key : nullptr;
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+}  // namespace
+
+bool ReadJoystickRecord(char* digits) {
+  HKEY key = OpenGameKey(KEY_QUERY_VALUE);
+  if (!key) return false;
+  char value[kRandomDigits + 2] = {};
+  DWORD type = 0, size = sizeof value - 1;
+  bool read = RegQueryValueExA(key, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+                  ERROR_SUCCESS &&
+              type == REG_SZ;
+  RegCloseKey(key);
+  // Stored with or without its terminator.
+  if (!read || size < kRandomDigits || size > kRandomDigits + 1 || (size == kRandomDigits + 1 && value[kRandomDigits]))
+    return false;
+  for (unsigned i = 0; i < kRandomDigits; ++i)
+    if (!IsHexDigit(value[i])) return false;
+  for (unsigned i = 0; i < kRandomDigits; ++i) digits[i] = value[i];
+  digits[kRandomDigits] = 0;
+  return true;
+}
+
+bool WriteJoystickRecord(const char* digits) {
+  HKEY key = OpenGameKey(KEY_SET_VALUE);
+  if (!key) return false;
+  bool written = RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(digits),
+                                kRandomDigits + 1) == ERROR_SUCCESS &&
+                 RegFlushKey(key) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return written;
+}
+
+void RemoveJoystickRecord() {
+  HKEY key = OpenGameKey(KEY_SET_VALUE);
+  if (!key) return;
+  RegDeleteValueA(key, kValueName);
+  RegCloseKey(key);
+}
