@@ -143,6 +143,35 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
   }
 }
 
+// The per-user BrenmarkSoft, or the Vantor 3 folder in it, a link to a
+// folder of the player's choice (the Startup folder of every user) that
+// holds a shortcut of that name and a name like a half-made one: nothing
+// behind the link is written, replaced or deleted, and the shortcuts in
+// the other folders are all made.
+TEST_F(FolderLinks, NothingBehindALinkedStartMenuFolderIsWrittenOrDeleted) {
+  const std::string programs = SpecialFolder(CSIDL_PROGRAMS);
+  const std::vector<std::string> theirs = {"Vantor 3.lnk", "Vantor 3.lnk.0123456789abcdef.tmp"};
+  for (const std::string linked : {"BrenmarkSoft", "BrenmarkSoft\\Vantor 3"}) {
+    Install("C:\\Games\\Vantor 3");
+    const std::string target = kElsewhere + "\\Startup";
+    const std::string behind = linked == "BrenmarkSoft" ? target + "\\Vantor 3" : target;
+    ASSERT_TRUE(MakeDirectories(behind) && MakeDirectories(programs + "\\BrenmarkSoft"));
+    for (const std::string& name : theirs) ASSERT_TRUE(WriteFileBytes(behind + "\\" + name, "not ours"));
+    ASSERT_NO_FATAL_FAILURE(Link(programs + "\\" + linked, target));
+
+    EXPECT_EQ(Run().box.text, kSuccess) << linked;
+    EXPECT_EQ(FilesMatching(behind + "\\*"), theirs) << linked;
+    for (const std::string& name : theirs) EXPECT_EQ(FileBytes(behind + "\\" + name), "not ours") << linked;
+    if (behind != target) EXPECT_EQ(FilesMatching(target + "\\*"), std::vector<std::string>{"Vantor 3"}) << linked;
+    for (const std::string& folder :
+         {SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3", SpecialFolder(CSIDL_DESKTOP)})
+      for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
+        EXPECT_TRUE(FileExists(folder + name)) << linked << ": " << folder << name;
+    EXPECT_EQ(GameVersion(), "1.1.74.3") << linked;
+    TearDown();
+  }
+}
+
 // The game folder and the temporary folder reached through links the
 // player made (a game moved to another drive): the update completes, and
 // works in the folder behind the link, where a process that refuses the

@@ -14,6 +14,7 @@
 #include "platform/file_helpers.h"
 #include "platform/final_path.h"
 #include "platform/game_folder.h"
+#include "platform/held_folder.h"
 #include "platform/random_name.h"
 #include "platform/system_library.h"
 
@@ -167,6 +168,36 @@ void CreatePair(const WCHAR* folder, const char* target, const char* gameDirecto
   if (JoinPath(link, folder, "\\Vantor 3.lnk")) SaveShortcut(link, target, gameDirectory, "-Setup");
 }
 
+// A folder shortcuts go into, held with the folder on the way to it below
+// the shell folder, so that neither can be renamed, replaced or made a
+// link while links are saved or removed there.
+struct ShortcutFolder {
+  HeldFolder maker, game;
+  WCHAR path[MAX_PATH];
+};
+
+// Holds the folder the shortcuts of `csidl` go into: the desktop itself,
+// or BrenmarkSoft\Vantor 3 in a Programs folder, BrenmarkSoft held and
+// checked before Vantor 3 is made in it (with `make`). False, holding
+// nothing, where one is missing or a link: a program of the player's may
+// have made it one, to lead what this worker saves or deletes there with
+// administrator rights into any folder (the Startup folder of every user).
+bool HoldShortcutFolder(int csidl, bool make, ShortcutFolder* folder) {
+  WCHAR shell[MAX_PATH] = {};
+  WCHAR maker[MAX_PATH];
+  if (!SpecialFolderPath(csidl, shell)) return false;
+  if (csidl == CSIDL_DESKTOP) {
+    std::memcpy(folder->path, shell, sizeof shell);
+    return folder->game.HoldWide(folder->path);
+  }
+  if (!JoinPath(maker, shell, "\\BrenmarkSoft") || !JoinPath(folder->path, shell, "\\BrenmarkSoft\\Vantor 3"))
+    return false;
+  if (make) MakeDirectory(maker);
+  if (!folder->maker.HoldWide(maker)) return false;
+  if (make) MakeDirectory(folder->path);
+  return folder->game.HoldWide(folder->path);
+}
+
 }  // namespace
 
 void CreateShortcut(const char* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
@@ -196,20 +227,13 @@ void CreateShortcuts(const char* game, bool startMenu, bool desktop) {
   std::fclose(probe);
   if (startMenu) {
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-      WCHAR folder[MAX_PATH] = {};
-      WCHAR maker[MAX_PATH];
-      WCHAR game[MAX_PATH];
-      if (!SpecialFolderPath(csidl, folder) || !JoinPath(maker, folder, "\\BrenmarkSoft") ||
-          !JoinPath(game, folder, "\\BrenmarkSoft\\Vantor 3"))
-        continue;
-      MakeDirectory(maker);
-      MakeDirectory(game);
-      CreatePair(game, target, gameDirectory);
+      ShortcutFolder folder;
+      if (HoldShortcutFolder(csidl, true, &folder)) CreatePair(folder.path, target, gameDirectory);
     }
   }
   if (desktop) {
-    WCHAR folder[MAX_PATH] = {};
-    if (SpecialFolderPath(CSIDL_DESKTOP, folder)) CreatePair(folder, target, gameDirectory);
+    ShortcutFolder folder;
+    if (HoldShortcutFolder(CSIDL_DESKTOP, false, &folder)) CreatePair(folder.path, target, gameDirectory);
   }
 }
 
@@ -283,10 +307,7 @@ void RemoveHalfMadeShortcuts() {
   auto remove = KernelFunction<DeleteFileWFunction>("DeleteFileW");
   if (!findFirst || !findNext || !remove) return;
   for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_DESKTOP}) {
-    WCHAR folder[MAX_PATH] = {};
-    WCHAR game[MAX_PATH];
-    if (!SpecialFolderPath(csidl, folder)) continue;
-    if (csidl == CSIDL_DESKTOP) RemoveHalfMadeIn(folder, findFirst, findNext, remove);
-    else if (JoinPath(game, folder, "\\BrenmarkSoft\\Vantor 3")) RemoveHalfMadeIn(game, findFirst, findNext, remove);
+    ShortcutFolder folder;
+    if (HoldShortcutFolder(csidl, false, &folder)) RemoveHalfMadeIn(folder.path, findFirst, findNext, remove);
   }
 }

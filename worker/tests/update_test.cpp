@@ -389,6 +389,30 @@ TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), failed + failed);
 }
 
+// A player's own joystick.old and joystick.new are no files of the update:
+// kept byte for byte through a whole update, and through one cut at each
+// point of the joystick step and the run after it.
+TEST_F(Update, APlayersJoystickOldAndNewAreKeptWhole) {
+  for (const char* cut : {"", "bak-aside", "ini-backed-up", "defaults-placed"}) {
+    Install("C:\\Games\\Vantor 3");
+    const std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
+    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.bak"), "older backup"));
+    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.old"), "the player's old"));
+    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.new"), "the player's new"));
+    if (cut[0]) {
+      ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), std::string("cut ") + cut + "\n"));
+      ASSERT_TRUE(RunAndCut(Sibling("Vt3update_faults.exe"))) << cut;
+      DeleteFileA(GameFile("worker_faults.txt").c_str());
+    }
+    EXPECT_EQ(Run().box.text, "Operation completed") << cut;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.old")), "the player's old") << cut;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.new")), "the player's new") << cut;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings) << cut;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings()) << cut;
+    EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 4u) << cut << ": a file left over";
+  }
+}
+
 // Beside an on-access virus scanner, which holds each file the update lets
 // go of for 300 ms without sharing deletion (the update waits until it
 // does, so that no file escapes it): the moves, renames and deletes wait
