@@ -5,7 +5,8 @@
 enum class DataStageEnd { kEnded, kNotStarted, kCrashed };
 
 // Starts `program` with `commandLine` as its whole command line and waits
-// for it. It gets the default DLL search order, as when the player starts
-// the game: the worker's narrowed search would be inherited and hide the
-// DLLs in the game's own folder.
+// for it, in the current folder (the game folder). It gets the default DLL
+// search order, as when the player starts the game: the worker's narrowed
+// search would be inherited and drop the current folder, through which the
+// game's own DLLs are found.
 DataStageEnd RunDataStage(const char* program, const char* commandLine);

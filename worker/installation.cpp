@@ -439,7 +439,8 @@ bool RunInstallation(const volatile ControlBlock* block) {
     allWell = false;
   }
   if (allWell) PassCheckpoint("written");
-  // The player sees the status-9 text: the count is still 0.
+  // Code 10 while the count is still 0: the player reads the status-9 text
+  // for it, "Can not locate directory".
   if (allWell && !DataFilesAreOurs(paths, &dataFiles)) {
     workerError = kWorkerNoDirectory;
     allWell = false;
