@@ -2,8 +2,9 @@
 // folder, and the folders below it. Programs of the player's account may write there: while it
 // is held they can still read and write in it, but can neither rename,
 // delete nor replace it, so the names built on it keep leading into it. A
-// junction or symbolic link is refused, never held: what lies behind it may
-// be anywhere, System32 included.
+// junction, symbolic link or any other reparse point that leads to another
+// name is refused, never held: what lies behind it may be anywhere,
+// System32 included.
 #pragma once
 #include <windows.h>
 
@@ -15,8 +16,8 @@ class HeldFolder {
   HeldFolder& operator=(const HeldFolder&) = delete;
 
   // Opens and holds the folder `path`, not following it if it is a link.
-  // False, holding nothing, when it is missing, no folder, or a junction or
-  // symbolic link. On Windows 9x, which has neither links nor handles of
+  // False, holding nothing, when it is missing, no folder, a link of any
+  // kind, or its entry or kind cannot be read. On Windows 9x, which has neither links nor handles of
   // folders, true without a hold.
   bool Hold(const char* path);
   // Hold for a UTF-16 path (the shell's folders, whose names may lie
