@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/busy_retry.h"
+#include "platform/file_closed.h"
 #include "platform/file_helpers.h"
 #include "platform/final_path.h"
 #include "platform/game_folder.h"
@@ -200,9 +201,9 @@ bool CarriedGameVersion(char* version) {
 }
 
 // Runs the finishing steps that `done` does not name, recording each once
-// it has run (their results are not looked at, but for the joystick
-// settings'), so that none runs twice for one update; the record goes when
-// all are done. Without a `version` nothing is recorded. `resumed`: an
+// it has succeeded, so that none runs twice for one update and a failed one
+// (a file held past its retries) runs again on the next start; the record
+// goes when all are done. Without a `version` nothing is recorded. `resumed`: an
 // earlier run did the steps `done` names.
 bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bool resumed, const HeldFolder& players) {
   auto finished = [&](FinishingStep step, const char* name) {
@@ -210,19 +211,13 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
     if (version) WriteStepRecord(version, done);
     PassCheckpoint(name);
   };
-  if (!(done & kStepReadMe)) {
-    WriteReadMeFiles(paths.directory);
-    finished(kStepReadMe, "readme");
-  }
+  if (!(done & kStepReadMe) && WriteReadMeFiles(paths.directory)) finished(kStepReadMe, "readme");
   if (!(done & kStepShortcuts)) {
     RemoveHalfMadeShortcuts();
-    CreateShortcuts(paths.directory, true, true);
-    finished(kStepShortcuts, "shortcuts");
+    if (CreateShortcuts(paths.directory, true, true)) finished(kStepShortcuts, "shortcuts");
   }
-  if (!(done & kStepLobby)) {
-    RegisterLobbyApplication();
-    finished(kStepLobby, "lobby");
-  }
+  // Done once the new key exists: an old key that is not there is no failure.
+  if (!(done & kStepLobby) && RegisterLobbyApplication()) finished(kStepLobby, "lobby");
   if (!(done & kStepJoystick)) {
     // The record stays without this step: once the files can be moved, a
     // rerun does what is left. Nothing behind a linked data or
@@ -243,7 +238,7 @@ bool FinishUpdate(const GamePaths& paths, const char* version, uint32_t done, bo
     }
     finished(kStepJoystick, "joystick");
   }
-  if (version) RemoveStepRecord(version);
+  if (version && done == kAllFinishingSteps) RemoveStepRecord(version);
   return true;
 }
 
@@ -361,6 +356,8 @@ bool RunInstallation(const volatile ControlBlock* block) {
   heldGame.Release();
   if (temporary[0] && !keepTemporary) DeleteFileRetrying(temporary);
   if (!allWell) return false;
+  // A scanner looks at a file renamed into place as at a new one.
+  NoteFileClosed(paths.executable);
   PassCheckpoint("replaced");
   return FinishUpdate(paths, record, 0, false, players);
 }

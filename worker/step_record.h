@@ -14,6 +14,7 @@ enum FinishingStep : uint32_t {
   kStepLobby = 4,
   kStepJoystick = 8,
 };
+constexpr uint32_t kAllFinishingSteps = kStepReadMe | kStepShortcuts | kStepLobby | kStepJoystick;
 
 // False when there is no record for this version.
 bool ReadStepRecord(const char* version, uint32_t* steps);
