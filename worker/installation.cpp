@@ -122,7 +122,7 @@ bool ReplaceExecutable(HeldFile* held, const HeldFolder& folder, const char* tem
 bool ReplaceJoystickSettings(const GamePaths& paths, bool* putBack) {
   *putBack = true;
   DeleteFileRetrying(paths.joystickNew);
-  if (!WriteResourceToFile(kJoystickResource, paths.joystickNew)) {
+  if (!WriteResourceToFile(kJoystickResource, paths.joystickNew, nullptr, true)) {
     DeleteFileRetrying(paths.joystickNew);
     return false;
   }
@@ -342,9 +342,9 @@ bool RunInstallation(const volatile ControlBlock* block) {
   bool keepTemporary = false;
   const char* record = nullptr;
   if (allWell) {
-    // Recorded before the rename, so that a run ended right after it
-    // still leaves a record of what is to be done.
-    if (versionKnown && WriteStepRecord(newVersion, 0)) record = newVersion;
+    // Recorded, and on disk, before the rename, so that a run ended (or a
+    // power cut) right after it still leaves a record of what is to be done.
+    if (versionKnown && WriteStepRecord(newVersion, 0, true)) record = newVersion;
     if (!ReplaceExecutable(&heldGame, gameFolder, temporary, paths.executable, &keepTemporary)) {
       workerError = kWorkerCannotReplace;
       allWell = false;

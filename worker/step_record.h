@@ -18,5 +18,7 @@ constexpr uint32_t kAllFinishingSteps = kStepReadMe | kStepShortcuts | kStepLobb
 
 // False when there is no record for this version.
 bool ReadStepRecord(const char* version, uint32_t* steps);
-bool WriteStepRecord(const char* version, uint32_t steps);
+// With `flushed`, true only once the record is on disk (RegFlushKey): for
+// the record a rename relies on.
+bool WriteStepRecord(const char* version, uint32_t steps, bool flushed = false);
 void RemoveStepRecord(const char* version);
