@@ -179,6 +179,10 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     // touched. A game folder reached through a link of the player's is
     // worked in by the path behind it.
     bool readable = ReadGameFolder(savingPath) && savingPath[0];
+    // The free space is asked of the drive as SavingPath names it: a final
+    // path of a mapped drive is "\\server\share\…", with no drive letter.
+    char namedPath[MAX_PATH];
+    std::memcpy(namedPath, savingPath, MAX_PATH);
     if (readable) ResolveFinalPath(savingPath, MAX_PATH);
     char dataFolder[MAX_PATH];
     if (readable && JoinInFolder(gameDataPath, MAX_PATH, savingPath, "datafiles\\vt3.dat") &&
@@ -191,7 +195,7 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
       dataFiles.Release();
       GetFileInfo(gameDataPath, &dataSize, nullptr);
       MakeWritable(gameExecutable);
-      if (!HasEnoughDiskSpace(savingPath, RequiredDiskSpace(dataSize))) fail(kStatusNoDiskSpace, 0);
+      if (!HasEnoughDiskSpace(namedPath, RequiredDiskSpace(dataSize))) fail(kStatusNoDiskSpace, 0);
     } else {
       savingPath[0] = 0;
     }

@@ -5,13 +5,15 @@
 // values, and how many tmp*.tmp files the current folder, the game's,
 // still holds: 1 while the new game waits for its rename). With
 // VT3_FLUSH_FAIL set, a file whose path ends in it fails to flush with the
-// error VT3_FLUSH_ERROR (112, a full disk, by default).
+// error VT3_FLUSH_ERROR (112, a full disk, by default). The launcher's disk
+// check is recorded there too: "disk ROOT", the root it asked about.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "launcher/disk_free_space_call.h"
 #include "platform/disk_flush.h"
 
 namespace {
@@ -77,4 +79,12 @@ LONG FlushKeyCall(HKEY key) {
   std::sprintf(line + std::strlen(line), " tmp:%d", waiting);
   Append(line);
   return RegFlushKey(key);
+}
+
+BOOL DiskFreeSpaceCall(const char* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector, DWORD* freeClusters,
+                       DWORD* totalClusters) {
+  char line[MAX_PATH + 8];
+  std::snprintf(line, sizeof line, "disk %s", root);
+  Append(line);
+  return GetDiskFreeSpaceA(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
 }

@@ -17,6 +17,7 @@
 #include "platform/game_key.h"
 #include "platform/system_library.h"
 #include "tests/support/box_probe.h"
+#include "tests/support/host_link.h"
 #include "tests/support/scanner.h"
 #include "tests/support/cut_event.h"
 #include "transport/shared_section.h"
@@ -157,6 +158,26 @@ TEST_F(Update, SavingPathInEveryFormInstallersStoreInstallsEverything) {
     EXPECT_EQ(Run().box.text, "Operation completed") << form.second;
     ExpectEverythingInstalled(oldSettings, form.second);
   }
+}
+
+// The free space is asked of the drive SavingPath names, not of its final
+// path: for a mapped network drive that is "\\\\server\\share\\…", which
+// names no drive. A test build of the launcher sees X: so, and records the
+// root the check asks about.
+TEST_F(Update, TheDiskCheckAsksTheDriveSavingPathNames) {
+  if (!FileExists("X:\\")) GTEST_SKIP() << "needs drive X: (VT3_DRIVE_X)";
+  Install("X:");
+  ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", "X:\\"));
+  const std::string log = TempDirectory() + "disk.log";
+  DeleteFileA(log.c_str());
+  SetEnvironmentVariableA("VT3_FLUSH_LOG", log.c_str());
+  SetEnvironmentVariableA("VT3_X_FINAL_PATH", "\\\\fileserver\\games");
+  EXPECT_EQ(Run(Sibling("Vt3update_flushes.exe")).box.text, "Operation completed");
+  SetEnvironmentVariableA("VT3_FLUSH_LOG", nullptr);
+  SetEnvironmentVariableA("VT3_X_FINAL_PATH", nullptr);
+  std::string recorded = FileBytes(log);
+  EXPECT_EQ(recorded.substr(0, recorded.find('\n')), "disk X:\\");
+  DeleteFileA(log.c_str());
 }
 
 TEST_F(Update, ReplacesAReadOnlyGameInAFolderWithBlanksAndRefusesASecondRun) {
