@@ -38,10 +38,13 @@ BOOL CALLBACK BringToFrontIfOurs(HWND window, LPARAM found) {
   if (process == GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
   char text[64] = {};
   if (!GetClassNameA(window, text, sizeof text) || std::strcmp(text, "#32770") != 0) return TRUE;
+  // GetWindowTextA reads another process's window without a message to
+  // it, so that a hung first run cannot hang this one.
   bool ours = GetWindowTextA(window, text, sizeof text) && std::strcmp(text, kBoxCaption) == 0;
-  if (!ours) {
+  HWND label = ours ? nullptr : GetDlgItem(window, 0xFFFF);
+  if (label) {
     text[0] = 0;
-    ours = GetDlgItemTextA(window, 0xFFFF, text, sizeof text) && std::strcmp(text, kDialogText) == 0;
+    ours = GetWindowTextA(label, text, sizeof text) && std::strcmp(text, kDialogText) == 0;
   }
   if (!ours) return TRUE;
   if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
