@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "launcher/disk_free_space_call.h"
 #include "launcher/run_rules.h"
 #include "platform/game_key.h"
 #include "platform/system_library.h"
@@ -72,6 +73,6 @@ bool HasEnoughDiskSpace(const char* path, uint64_t required) {
   char root[] = "c:\\";
   if (path && path[0]) root[0] = path[0];
   DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
-  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return true;
+  if (!DiskFreeSpaceCall(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return true;
   return DiskSpaceSuffices(required, sectorsPerCluster * bytesPerSector, freeClusters);
 }

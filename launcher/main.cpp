@@ -6,7 +6,9 @@
 
 #include "launcher/checks.h"
 #include "launcher/show_message.h"
+#include "launcher/status.h"
 #include "launcher/status_message.h"
+#include "launcher/update_lock.h"
 #include "launcher/update_run.h"
 #include "localisation/language.h"
 #include "localisation/string_table.h"
@@ -25,6 +27,15 @@ void EndSession() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictDllSearch();
+  // Before any check, section or file: a second start (a double click)
+  // ends here without a word, as any text would mislead while the first
+  // run does the update. Held to the very end, the final box included.
+  UpdateLock lock;
+  LockOutcome lockOutcome = lock.Take();
+  if (lockOutcome == kLockHeldByOther) {
+    BringOtherRunToFront();
+    return 0;
+  }
   CoInitialize(nullptr);
   OleInitialize(nullptr);
   instanceHandle = instance;
@@ -44,9 +55,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     EndSession();
     return 0;
   }
-  uint32_t status = 0;
+  uint32_t status = kStatusUpdateFailed;
   int32_t detail = 0;
-  unsigned char succeeded = RunUpdate(&status, &detail);
+  // Without the mutex no run may start: it could be a second one.
+  unsigned char succeeded = lockOutcome == kLockTaken ? RunUpdate(&status, &detail) : 0;
   ShowStatusMessage(status, detail);
   EndSession();
   return succeeded;

@@ -12,6 +12,7 @@
 #include "launcher/run_checkpoint.h"
 #include "launcher/run_rules.h"
 #include "launcher/status.h"
+#include "launcher/update_lock.h"
 #include "launcher/worker_exit_wait.h"
 #include "platform/earlier_run_folders.h"
 #include "platform/file_helpers.h"
@@ -142,6 +143,18 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     *status = kStatusTooFewColours;
     return 0;
   }
+  // A worker or data stage of an earlier run whose launcher is gone still
+  // holds the block: never a second update beside it on one game.
+  if (ControlBlockExists()) {
+    // The player sees that something is under way while it waits.
+    HWND waiting = CreateProgressDialog();
+    bool ended = WaitForEarlierRunToEnd(PumpMessages);
+    if (waiting) DestroyWindow(waiting);
+    if (!ended) {
+      *status = kStatusUpdateFailed;
+      return 0;
+    }
+  }
   // Before anything is published, written or started.
   int32_t damaged = FirstDamagedPayload();
   if (damaged) {
@@ -150,7 +163,9 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     return 0;
   }
 
+  PassRunCheckpoint("publishing");
   SharedSection* gameData = PublishPayloadSection(kGameDataPayload, 0);
+  PassRunCheckpoint("between sections");
   SharedSection* archive = PublishPayloadSection(kArchivePayload, 1);
   if (!gameData) fail(kStatusPayloadNotPublished, 1);
   if (!archive) fail(kStatusPayloadNotPublished, 2);
@@ -164,6 +179,10 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     // touched. A game folder reached through a link of the player's is
     // worked in by the path behind it.
     bool readable = ReadGameFolder(savingPath) && savingPath[0];
+    // The free space is asked of the drive as SavingPath names it: a final
+    // path of a mapped drive is "\\server\share\…", with no drive letter.
+    char namedPath[MAX_PATH];
+    std::memcpy(namedPath, savingPath, MAX_PATH);
     if (readable) ResolveFinalPath(savingPath, MAX_PATH);
     char dataFolder[MAX_PATH];
     if (readable && JoinInFolder(gameDataPath, MAX_PATH, savingPath, "datafiles\\vt3.dat") &&
@@ -176,7 +195,7 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
       dataFiles.Release();
       GetFileInfo(gameDataPath, &dataSize, nullptr);
       MakeWritable(gameExecutable);
-      if (!HasEnoughDiskSpace(savingPath, RequiredDiskSpace(dataSize))) fail(kStatusNoDiskSpace, 0);
+      if (!HasEnoughDiskSpace(namedPath, RequiredDiskSpace(dataSize))) fail(kStatusNoDiskSpace, 0);
     } else {
       savingPath[0] = 0;
     }
@@ -200,8 +219,9 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     EnforceRedirectionTrust();
     bool created = false;
     for (int i = 0; i < parentCount && !created; ++i) created = runFolder.Create(parents[i]);
-    // This run's sections are published, so no other update runs: any
-    // other run folder is what an interrupted run left.
+    // This run holds the update's mutex and no earlier worker holds the
+    // block, so no other update runs: any other run folder is what an
+    // interrupted run left.
     for (int i = 0; i < parentCount; ++i) RemoveEarlierRunFolders(parents[i], runFolder);
     PassRunCheckpoint("run folder");
     if (!created || !runFolder.FileName(workerFile, MAX_PATH, "tmp", ".tmp") ||
@@ -243,6 +263,7 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
       fail(kStatusWorkerNotStarted, errno);
     } else {
       worker = reinterpret_cast<HANDLE>(spawned);
+      PassRunCheckpoint("worker started");
       dialog = CreateProgressDialog();
       bool vanished = FollowWorker(block, worker, dialog);
       int32_t error = block->errorCode;

@@ -56,7 +56,9 @@ bool AddAllowed(const SecurityFunctions& call, ACL* acl, PSID sid) {
   ace->Header.AceType = ACCESS_ALLOWED_ACE_TYPE;
   ace->Header.AceFlags = kInheritToChildren;
   ace->Header.AceSize = static_cast<WORD>(aceLength);
-  ace->Mask = GENERIC_ALL;
+  // The file rights themselves: how NT 4.0 maps a generic right in an
+  // entry given at a folder's creation is not documented.
+  ace->Mask = FILE_ALL_ACCESS;
   if (!call.copySid(sidLength, &ace->SidStart, sid)) return false;
   return call.addAce(acl, ACL_REVISION, MAXDWORD, ace, aceLength) != 0;
 }

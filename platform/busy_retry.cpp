@@ -35,8 +35,30 @@ bool RetryWhileBusy(bool (*attempt)(void* context), void* context) {
 }
 
 bool DeleteFileRetrying(const char* path) {
-  return RetryWhileBusy([](void* name) { return DeleteFileA(static_cast<const char*>(name)) != 0; },
-                        const_cast<char*>(path));
+  // A read-only file is refused as a held one is: its attribute is cleared
+  // once, so that the retries wait only for what can end.
+  struct Delete {
+    const char* path;
+    bool cleared;
+  } remove = {path, false};
+  return RetryWhileBusy(
+      [](void* context) {
+        Delete* file = static_cast<Delete*>(context);
+        if (DeleteFileA(file->path)) return true;
+        DWORD error = GetLastError();
+        DWORD attributes = error == ERROR_ACCESS_DENIED && !file->cleared ? GetFileAttributesA(file->path)
+                                                                          : INVALID_FILE_ATTRIBUTES;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+          file->cleared = true;
+          SetFileAttributesA(file->path, attributes & ~FILE_ATTRIBUTE_READONLY);
+          if (DeleteFileA(file->path)) return true;
+          error = GetLastError();
+        }
+        SetLastError(error);
+        return false;
+      },
+      &remove);
 }
 
 bool MoveFileRetrying(const char* from, const char* to) {

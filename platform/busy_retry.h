@@ -13,6 +13,7 @@
 // failure in GetLastError; it stays there when this returns false.
 bool RetryWhileBusy(bool (*attempt)(void* context), void* context);
 
+// A read-only file loses that attribute, once, before the delete is retried.
 bool DeleteFileRetrying(const char* path);
 // MoveFileA: fails when `to` exists.
 bool MoveFileRetrying(const char* from, const char* to);

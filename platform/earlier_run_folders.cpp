@@ -5,6 +5,7 @@
 #include "platform/file_helpers.h"
 #include "platform/native_files.h"
 #include "platform/random_name.h"
+#include "platform/run_folder_proof.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -37,43 +38,15 @@ bool IsRunName(const char* name, const char* prefix, const char* suffix) {
          SameLetters(name + prefixLength + kRandomDigits, suffix, suffixLength);
 }
 
-// Windows 9x lacks these, and 98 is not documented to export them.
-typedef BOOL(WINAPI* ObjectSecurityFunction)(HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD, LPDWORD);
-typedef BOOL(WINAPI* DescriptorOwnerFunction)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL);
-
-struct OwnerBuffer {
-  alignas(8) unsigned char bytes[512];
+struct DescriptorBuffer {
+  alignas(8) unsigned char bytes[4096];
 };
 
-// The owner of what `handle` holds (opened with READ_CONTROL), or null.
-PSID OwnerOf(HANDLE handle, OwnerBuffer* buffer) {
-  HMODULE advapi = GetModuleHandleA("advapi32.dll");
-  auto objectSecurity = LookUpFunction<ObjectSecurityFunction>(advapi, "GetKernelObjectSecurity");
-  auto descriptorOwner = LookUpFunction<DescriptorOwnerFunction>(advapi, "GetSecurityDescriptorOwner");
-  DWORD needed = 0;
-  PSID owner = nullptr;
-  BOOL defaulted = FALSE;
-  if (!handle || !objectSecurity || !descriptorOwner ||
-      !objectSecurity(handle, OWNER_SECURITY_INFORMATION, buffer->bytes, sizeof buffer->bytes, &needed) ||
-      !descriptorOwner(buffer->bytes, &owner, &defaulted))
-    return nullptr;
-  return owner;
-}
-
-bool OwnedLikeOurs(HANDLE folder, HANDLE ours) {
-  OwnerBuffer theirs, own;
-  PSID owner = OwnerOf(folder, &theirs);
-  if (!owner) return false;
-  PSID ownOwner = OwnerOf(ours, &own);
-  if (ownOwner && EqualSid(owner, ownOwner)) return true;
-  SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
-  PSID administrators = nullptr;
-  if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                0, &administrators))
-    return false;
-  bool owned = EqualSid(owner, administrators) != 0;
-  FreeSid(administrators);
-  return owned;
+bool ProvenOurs(HANDLE folder, HANDLE ours) {
+  DescriptorBuffer theirs, own;
+  if (!ReadOwnerAndDacl(folder, theirs.bytes, sizeof theirs.bytes)) return false;
+  bool ownRead = ReadOwnerAndDacl(ours, own.bytes, sizeof own.bytes);
+  return ProvesRunFolder(theirs.bytes, ownRead ? own.bytes : nullptr);
 }
 
 // The files of the update's own naming directly in `folder`: a run leaves
@@ -113,11 +86,11 @@ void RemoveHeld(const char* folder, HANDLE ours) {
   if (!NativePath(folder, native, kNativePathCapacity, &bytes) ||
       NativeCreate(&held, FILE_LIST_DIRECTORY | READ_CONTROL | DELETE | SYNCHRONIZE, nullptr, native, bytes, nullptr,
                    FILE_SHARE_READ | FILE_SHARE_WRITE, kFileOpen,
-                   kDirectoryFile | kSynchronousIo | kOpenReparsePoint) < 0)
+                   kDirectoryFile | kSynchronousIo | OpenReparsePointOption()) < 0)
     return;
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(held, &info) && (info.dwFileAttributes & kKind) == FILE_ATTRIBUTE_DIRECTORY &&
-      (GetFileAttributesA(folder) & kKind) == FILE_ATTRIBUTE_DIRECTORY && OwnedLikeOurs(held, ours)) {
+      (GetFileAttributesA(folder) & kKind) == FILE_ATTRIBUTE_DIRECTORY && ProvenOurs(held, ours)) {
     for (int i = 0; i < files.count; ++i) {
       wchar_t wide[kRandomDigits + 8];
       size_t length = std::strlen(files.names[i]);  // the update's own form: ASCII
@@ -125,7 +98,7 @@ void RemoveHeld(const char* folder, HANDLE ours) {
       HANDLE file = nullptr;
       if (NativeCreate(&file, DELETE | SYNCHRONIZE, held, wide, static_cast<USHORT>(length * sizeof(wchar_t)), nullptr,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen,
-                       kNonDirectoryFile | kSynchronousIo | kOpenReparsePoint) < 0)
+                       kNonDirectoryFile | kSynchronousIo | OpenReparsePointOption()) < 0)
         continue;
       DeleteOnClose(file);  // refused while a program runs from it
       CloseHandle(file);

@@ -28,7 +28,9 @@ bool ReadGameSetting(const char* valueName, char* buffer, uint32_t bufferSize) {
 
 namespace {
 
-bool AnsiLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != 0; }
+// A real code page, as the C runtime passes: Windows 98 and ME are not
+// documented to take CP_ACP here.
+bool AnsiLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(GetACP(), byte) != 0; }
 
 }  // namespace
 

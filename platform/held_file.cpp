@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/busy_retry.h"
+#include "platform/disk_flush.h"
 #include "platform/file_closed.h"
 #include "platform/file_information.h"
 #include "platform/file_write.h"
@@ -101,7 +102,7 @@ void HeldFile::Release() {
   handle = INVALID_HANDLE_VALUE;
 }
 
-bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool renamable) {
+bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool renamable, bool replacing) {
   Release();
   this->renamable = deletable = false;
   // A renamable file is taken again by its name for the rename.
@@ -112,15 +113,15 @@ bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool re
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (writer == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION written;
-  if (!WriteAll(writer, bytes, size) || !HasOneLink(writer, &written)) {
+  // On disk before anything puts the file in place of another. NT's
+  // CloseHandle does not report the cache's failure to write it out, and
+  // the read-back below reads the cache: the flush is the only word.
+  if (!WriteAll(writer, bytes, size) || !HasOneLink(writer, &written) ||
+      (replacing && !FlushFileToDisk(writer))) {
     CloseHandle(writer);
     DeleteFileA(path);
     return false;
   }
-  // On disk before anything puts the file in place of another: after a
-  // power cut the old file or this one, never a name on unwritten blocks.
-  // A system that cannot flush (some network redirectors) loses nothing now.
-  FlushFileBuffers(writer);
   // Windows starts no program from a file open for writing, and reopening
   // a handle without a name (ReOpenFile) is Vista and later. So a bridge
   // that refuses deletion keeps the name on this file while the writer

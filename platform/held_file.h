@@ -20,11 +20,12 @@ class HeldFile {
   // nothing and leaving no file of its own behind, when the name is taken,
   // the file cannot be written or held, has another link, or does not read
   // back as written.
-  // The bytes are on disk before this returns. The hold reads and lets
-  // others read (a program start, the game reading its own program file),
-  // and refuses writing, renaming and deletion. With `renamable` it can
-  // later rename the file itself (NT).
-  bool Write(const char* path, const void* bytes, uint32_t size, bool renamable = false);
+  // The hold reads and lets others read (a program start, the game reading
+  // its own program file), and refuses writing, renaming and deletion.
+  // With `renamable` it can later rename the file itself (NT). With
+  // `replacing` (a file that is to take another's place) the bytes are on
+  // disk before this returns, or it fails (FlushFileToDisk).
+  bool Write(const char* path, const void* bytes, uint32_t size, bool renamable = false, bool replacing = false);
   // Renames a renamable held file to `target`, replacing it, through a
   // handle (NT): the file put in place is the one written, whatever another
   // program did to its name meanwhile. `target` is a name in `folder`, an

@@ -83,3 +83,11 @@ bool DeleteOnClose(HANDLE file) {
   IoStatus status = {};
   return setInformation(file, &status, &deleteFile, sizeof deleteFile, kFileDispositionInformation) >= 0;
 }
+
+ULONG OpenReparsePointOption() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  bool reparsePoints =
+      GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 5;
+  return reparsePoints ? kOpenReparsePoint : 0;
+}

@@ -14,9 +14,10 @@ constexpr ULONG kFileCreate = 2;  // FILE_CREATE
 constexpr ULONG kDirectoryFile = 0x00000001;
 constexpr ULONG kSynchronousIo = 0x00000020;  // FILE_SYNCHRONOUS_IO_NONALERT
 constexpr ULONG kNonDirectoryFile = 0x00000040;
-// FILE_OPEN_REPARSE_POINT (Windows 2000 and later; NT 4.0 has no reparse
-// points and takes the bit within its valid options).
+// FILE_OPEN_REPARSE_POINT: Windows 2000 and later. NT 4.0 has no reparse
+// points and does not document the bit, so it is not given it there.
 constexpr ULONG kOpenReparsePoint = 0x00200000;
+ULONG OpenReparsePointOption();
 
 // The longest native path NativePath makes, terminator included.
 constexpr size_t kNativePathCapacity = MAX_PATH + 8;

@@ -37,18 +37,27 @@ bool AnsiFolder(const wchar_t* wide, char* path, DWORD size) {
   return true;
 }
 
-// NT only. GetSystemWindowsDirectoryW is Windows 2000 and later (and NT 4.0
-// Terminal Server), where GetWindowsDirectory gives each Terminal Server
-// user a folder of their own; before, the Windows folder is the system's.
+// NT only. GetSystemWindowsDirectoryW is Windows 2000 and later only
+// (Microsoft KB 281316); on a Terminal Server GetWindowsDirectory gives
+// each user a folder of their own. Where the call is missing (NT 4.0, its
+// Terminal Server Edition too) the system folder's parent is the Windows
+// folder, shared by all users.
 bool SystemTemporaryFolder(char* path, DWORD size) {
   typedef UINT(WINAPI * WindowsDirectoryFunction)(LPWSTR, UINT);
   auto windowsDirectory = KernelFunction<WindowsDirectoryFunction>("GetSystemWindowsDirectoryW");
-  if (!windowsDirectory) windowsDirectory = KernelFunction<WindowsDirectoryFunction>("GetWindowsDirectoryW");
+  bool parent = !windowsDirectory;
+  if (parent) windowsDirectory = KernelFunction<WindowsDirectoryFunction>("GetSystemDirectoryW");
   const wchar_t temp[] = L"\\Temp";
   wchar_t wide[MAX_PATH];
   UINT length = windowsDirectory ? windowsDirectory(wide, MAX_PATH) : 0;
-  if (length == 0 || length + sizeof temp / sizeof temp[0] > MAX_PATH) return false;
+  if (length == 0 || length >= MAX_PATH) return false;
   if (wide[length - 1] == L'\\') --length;
+  if (parent) {
+    while (length > 0 && wide[length - 1] != L'\\') --length;
+    if (length < 3) return false;  // "C:\" at least, and never the root itself
+    --length;
+  }
+  if (length + sizeof temp / sizeof temp[0] > MAX_PATH) return false;
   std::memcpy(wide + length, temp, sizeof temp);
   return AnsiFolder(wide, path, size);
 }
@@ -103,7 +112,10 @@ bool PrivateFolder::Create(const char* parent) {
       return true;
     }
     // Owner rights missing from the token: the creator stays owner, the
-    // entries still keep everybody else out.
+    // entries still keep everybody else out. An administrator's token holds
+    // Administrators with the right to own (SE_GROUP_OWNER), so on Windows
+    // this does not happen; a folder made so would not prove itself the
+    // update's to a later run (ProvesRunFolder), and stays.
     if (withOwner && status == kStatusInvalidOwner) {
       withOwner = false;
       if (!security.Build(false)) return false;
@@ -152,14 +164,18 @@ int RunFolderParents(char (*parents)[MAX_PATH], const char* gameFolder) {
   return count;
 }
 
-bool SurvivesAnsi(const wchar_t* path) {
+bool SurvivesCodePage(UINT codePage, const wchar_t* path) {
   char ansi[MAX_PATH];
   BOOL usedDefault = FALSE;
-  if (WideCharToMultiByte(CP_ACP, 0, path, -1, ansi, MAX_PATH, nullptr, &usedDefault) <= 0 || usedDefault)
-    return false;
+  // Windows refuses a used-default flag for UTF-8 (ERROR_INVALID_PARAMETER);
+  // the round trip below finds what the flag would have.
+  BOOL* flag = codePage == CP_UTF8 ? nullptr : &usedDefault;
+  if (WideToMultiByteCall(codePage, path, ansi, MAX_PATH, flag) <= 0 || usedDefault) return false;
   wchar_t back[MAX_PATH];
-  return MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, MAX_PATH) > 0 && SameWide(back, path);
+  return MultiByteToWideChar(codePage, 0, ansi, -1, back, MAX_PATH) > 0 && SameWide(back, path);
 }
+
+bool SurvivesAnsi(const wchar_t* path) { return SurvivesCodePage(GetACP(), path); }
 
 bool AnsiTemporaryFolder(char* path, DWORD size) {
   if (size) path[0] = 0;

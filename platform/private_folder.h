@@ -53,6 +53,13 @@ int RunFolderParents(char (*parents)[MAX_PATH], const char* gameFolder);
 // ANSI code page without becoming another name: best fit may turn a letter
 // outside the code page into a look-alike ("Ł" into "L") instead of "?".
 bool SurvivesAnsi(const wchar_t* path);
+// The same for a code page; UTF-8 (the ANSI code page where Windows 10 1903
+// and later are set so) gets no used-default flag, which it refuses.
+bool SurvivesCodePage(UINT codePage, const wchar_t* path);
+// WideCharToMultiByte, whole string, no default character: one definition
+// of its own, so that a test can link one that behaves as Windows does
+// where Wine does not (Wine accepts the flag with UTF-8).
+int WideToMultiByteCall(UINT codePage, const wchar_t* text, char* out, int size, BOOL* usedDefault);
 // The temporary folder where its name survives the ANSI code page (NT),
 // else false; on 9x the ANSI temporary folder, which is all there is.
 bool AnsiTemporaryFolder(char* path, DWORD size);

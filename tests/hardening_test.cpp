@@ -10,6 +10,7 @@
 
 #include "platform/game_key.h"
 #include "platform/registry_key.h"
+#include "tests/support/box_probe.h"
 #include "tests/support/host_link.h"
 #include "worker/tests/installed_game.h"
 
@@ -207,16 +208,94 @@ TEST_F(Hardening, HeldBlockMutexDelaysTheUpdateButNeverFailsIt) {
   EXPECT_EQ(GameVersion(), "1.1.74.3");
 }
 
+// The first run's box, left up; null after `timeoutMs`.
+HWND WaitForBox(HANDLE process, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 10) {
+    HWND box = FindWindowA("#32770", kBoxCaption);
+    DWORD owner = 0;
+    if (box) GetWindowThreadProcessId(box, &owner);
+    if (box && owner == GetProcessId(process) && GetDlgItem(box, IDOK)) return box;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+// A double click: a second launcher met at each moment of the first run,
+// and after the first launcher was ended with its worker still at work.
+// The second ends without a word and touches nothing; the first installs
+// everything, once, and the player's joystick settings stay in the backup.
 TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
-  DWORD worker = 0;
-  HANDLE first = StartWithWorker(&worker);
-  ASSERT_NE(first, nullptr);
-  LaunchResult second = Run();
-  EXPECT_EQ(second.exitCode, 0u);
-  EXPECT_EQ(second.box.text, "Extraction failed on file 1: update aborts.");
-  EXPECT_EQ(ObserveBox(first, 60000).text, kSuccess);
-  EXPECT_EQ(FinishProcess(first), 1u);
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  HANDLE paused = CreateEventA(nullptr, FALSE, FALSE, "Vt3RunPaused");
+  HANDLE resume = CreateEventA(nullptr, TRUE, FALSE, "Vt3RunResume");
+  const std::string record = "C:\\data_stage_runs.txt";
+  for (const char* moment : {"publishing", "between sections", "worker started", "final box", "ended"}) {
+    std::string at = moment;
+    Install("C:\\Games\\Vantor 3");
+    std::string settings = "player's own settings\r\n";
+    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.ini"), settings));
+    DeleteFileA(record.c_str());
+    Fault((at == "ended" ? "linger 2000\n" : "") + std::string("record ") + record + "\n");
+    ResetEvent(resume);
+    SetEnvironmentVariableA("VT3_PAUSE_AT", moment);
+    HANDLE first = StartProcess("\"" + Sibling("Vt3update_folderwait.exe") + "\"");
+    SetEnvironmentVariableA("VT3_PAUSE_AT", nullptr);
+    ASSERT_NE(first, nullptr);
+    HWND box = nullptr;
+    if (at == "final box") {
+      box = WaitForBox(first, 90000);
+      ASSERT_NE(box, nullptr);
+    } else if (at == "ended") {
+      // Once the data stage has read both payload sections (which go with
+      // the launcher) and lingers, with the worker waiting for it.
+      DWORD_PTR position = 0;
+      for (int i = 0; i < 3000 && position < 100; ++i) {
+        HWND bar = FindProgressBar(GetProcessId(first));
+        if (!bar || !SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100, &position)) Sleep(10);
+      }
+      ASSERT_EQ(position, 100u);
+      TerminateProcess(first, 1);
+    } else {
+      ASSERT_EQ(WaitForSingleObject(paused, 60000), WAIT_OBJECT_0) << moment;
+    }
+    std::vector<std::string> runFolders = FilesMatching(TempDirectory() + "vt3_*");
+    // Ended: the second waits for the worker, then finds the update done.
+    LaunchResult second = Run();
+    EXPECT_EQ(second.exitCode, 0u) << moment;
+    EXPECT_EQ(second.box.text, at == "ended" ? "Update is older than your version of VT3." : "") << moment;
+    if (at != "ended") {
+      EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFolders) << moment;
+      if (box) EXPECT_EQ(GetForegroundWindow(), box) << "the first run's box was not brought to the front";
+    }
+    SetEvent(resume);
+    if (at != "ended") {
+      EXPECT_EQ(ObserveBox(first, 90000).text, kSuccess) << moment;
+      EXPECT_EQ(FinishProcess(first), 1u) << moment;
+    } else {
+      CloseHandle(first);
+    }
+    EXPECT_EQ(GameVersion(), "1.1.74.3") << moment;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings) << moment;
+    std::string runs = FileBytes(record);
+    EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), 1) << moment << ": data stage runs";
+    EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk")) << moment;
+    ExpectNoTemporaryLeft();
+  }
+  CloseHandle(paused);
+  CloseHandle(resume);
+  DeleteFileA(record.c_str());
+}
+
+// A block that nothing lets go of (an earlier data stage that hangs, or a
+// program of the player's that made one): the launcher waits its bound,
+// then refuses, and never runs a second update beside it.
+TEST_F(Hardening, ABlockThatStaysStopsTheRunAfterTheWait) {
+  HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 88, "VuzFshare");
+  ASSERT_NE(block, nullptr);
+  LaunchResult result = Run(Sibling("Vt3update_shortwait.exe"));
+  CloseHandle(block);
+  EXPECT_EQ(result.box.text, kFailed);
+  EXPECT_EQ(result.exitCode, 0u);
+  ExpectOldGameAndNothingFinished();
 }
 
 TEST_F(Hardening, JoystickFilesThatCannotBeMovedAreKeptAsTheyWere) {

@@ -9,9 +9,9 @@
 
 namespace {
 
-bool WriteWhole(const char* path, const void* bytes, uint32_t size, HeldFile* hold, bool renamable = false) {
+bool WriteWhole(const char* path, const void* bytes, uint32_t size, HeldFile* hold, bool renamable, bool replacing) {
   HeldFile file;
-  return (hold ? hold : &file)->Write(path, bytes, size, renamable);
+  return (hold ? hold : &file)->Write(path, bytes, size, renamable, replacing);
 }
 
 }  // namespace
@@ -34,17 +34,17 @@ bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, 
   return true;
 }
 
-bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold) {
+bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold, bool replacing) {
   const void* bytes;
   uint32_t size;
   if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return false;
-  if (!IsCompContainer(bytes, size)) return WriteWhole(path, bytes, size, hold);
+  if (!IsCompContainer(bytes, size)) return WriteWhole(path, bytes, size, hold, false, replacing);
   // Inflated straight from the image: the resource needs no heap copy.
   uint32_t length = 0;
   unsigned char* inflated = InflateCompCopy(bytes, size, &length);
   LeaveWorkingSet(bytes, size);
   if (!inflated) return false;
-  bool written = WriteWhole(path, inflated, length, hold);
+  bool written = WriteWhole(path, inflated, length, hold, false, replacing);
   std::free(inflated);
   return written;
 }
@@ -53,5 +53,6 @@ bool WriteRawResourceToFile(uint32_t id, const char* path, HeldFile* hold, bool 
   const void* bytes;
   uint32_t size;
   if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return false;
-  return WriteWhole(path, bytes, size, hold, renamable);
+  // The file that is renamed into place is the one that replaces another.
+  return WriteWhole(path, bytes, size, hold, renamable, renamable);
 }

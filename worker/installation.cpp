@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/busy_retry.h"
+#include "platform/file_closed.h"
 #include "platform/file_helpers.h"
 #include "platform/final_path.h"
 #include "platform/game_folder.h"
@@ -151,7 +152,7 @@ bool ReplaceExecutable(HeldFile* held, const HeldFolder& folder, const char* tem
 bool ReplaceJoystickSettings(const GamePaths& paths, bool* putBack) {
   *putBack = true;
   DeleteFileRetrying(paths.joystickNew);
-  if (!WriteResourceToFile(kJoystickResource, paths.joystickNew)) {
+  if (!WriteResourceToFile(kJoystickResource, paths.joystickNew, nullptr, true)) {
     DeleteFileRetrying(paths.joystickNew);
     return false;
   }
@@ -233,9 +234,9 @@ bool CarriedGameVersion(char* version) {
 }
 
 // Runs the finishing steps that `done` does not name, recording each once
-// it has run (their results are not looked at, but for the joystick
-// settings'), so that none runs twice for one update; the record goes when
-// all are done. Without a `version` nothing is recorded. `resumed`: an
+// it has succeeded, so that none runs twice for one update and a failed one
+// (a file held past its retries) runs again on the next start; the record
+// goes when all are done. Without a `version` nothing is recorded. `resumed`: an
 // earlier run did the steps `done` names.
 bool FinishUpdate(const GamePaths& gamePaths, const char* version, uint32_t done, bool resumed,
                   const HeldFolder& players) {
@@ -245,19 +246,13 @@ bool FinishUpdate(const GamePaths& gamePaths, const char* version, uint32_t done
     if (version) WriteStepRecord(version, done);
     PassCheckpoint(name);
   };
-  if (!(done & kStepReadMe)) {
-    WriteReadMeFiles(paths.directory);
-    finished(kStepReadMe, "readme");
-  }
+  if (!(done & kStepReadMe) && WriteReadMeFiles(paths.directory)) finished(kStepReadMe, "readme");
   if (!(done & kStepShortcuts)) {
     RemoveHalfMadeShortcuts();
-    CreateShortcuts(paths.directory, true, true);
-    finished(kStepShortcuts, "shortcuts");
+    if (CreateShortcuts(paths.directory, true, true)) finished(kStepShortcuts, "shortcuts");
   }
-  if (!(done & kStepLobby)) {
-    RegisterLobbyApplication();
-    finished(kStepLobby, "lobby");
-  }
+  // Done once the new key exists: an old key that is not there is no failure.
+  if (!(done & kStepLobby) && RegisterLobbyApplication()) finished(kStepLobby, "lobby");
   if (!(done & kStepJoystick)) {
     // The record stays without this step: once the files can be moved, a
     // rerun does what is left. Nothing behind a linked data or
@@ -285,7 +280,7 @@ bool FinishUpdate(const GamePaths& gamePaths, const char* version, uint32_t done
     RemoveJoystickRecord();
     finished(kStepJoystick, "joystick");
   }
-  if (version) RemoveStepRecord(version);
+  if (version && done == kAllFinishingSteps) RemoveStepRecord(version);
   return true;
 }
 
@@ -460,9 +455,9 @@ bool RunInstallation(const volatile ControlBlock* block) {
   bool keepTemporary = false;
   const char* record = nullptr;
   if (allWell) {
-    // Recorded before the rename, so that a run ended right after it
-    // still leaves a record of what is to be done.
-    if (versionKnown && WriteStepRecord(newVersion, 0)) record = newVersion;
+    // Recorded, and on disk, before the rename, so that a run ended (or a
+    // power cut) right after it still leaves a record of what is to be done.
+    if (versionKnown && WriteStepRecord(newVersion, 0, true)) record = newVersion;
     if (!ReplaceExecutable(&heldGame, gameFolder, temporary, paths.executable, &keepTemporary)) {
       workerError = kWorkerCannotReplace;
       allWell = false;
@@ -474,6 +469,8 @@ bool RunInstallation(const volatile ControlBlock* block) {
   heldGame.Release();
   if (temporary[0] && !keepTemporary) DeleteFileRetrying(temporary);
   if (!allWell) return false;
+  // A scanner looks at a file renamed into place as at a new one.
+  NoteFileClosed(paths.executable);
   PassCheckpoint("replaced");
   return FinishUpdate(paths, record, 0, false, players);
 }

@@ -19,18 +19,35 @@ const ReadMe kReadMes[] = {
     {141, "ReadMe_v1_1_Ita.txt"}, {142, "ReadMe_v1_1_Spa.txt"}, {143, "ReadMe_v1_1_Swe.txt"},
 };
 
+struct ReadMeWrite {
+  unsigned id;
+  const char* path;
+};
+
 }  // namespace
 
 bool WriteReadMeFiles(const char* gameDirectory) {
-  bool last = false;
+  bool all = true;
   for (const ReadMe& readMe : kReadMes) {
     char path[MAX_PATH];
     if (!JoinInFolder(path, MAX_PATH, gameDirectory, readMe.name)) {
-      last = false;
+      all = false;
       continue;
     }
+    // A read-only ReadMe is the player's to keep: the row is done.
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) continue;
     DeleteFileRetrying(path);
-    last = WriteResourceToFile(readMe.id, path);
+    // A name still held by a scanner after its delete cannot be made again
+    // until the scanner lets go.
+    ReadMeWrite write = {readMe.id, path};
+    if (!RetryWhileBusy(
+            [](void* context) {
+              const ReadMeWrite* row = static_cast<const ReadMeWrite*>(context);
+              return WriteResourceToFile(row->id, row->path);
+            },
+            &write))
+      all = false;
   }
-  return last;
+  return all;
 }

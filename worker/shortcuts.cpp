@@ -120,7 +120,7 @@ struct LinkNames {
 // what a failed save left), are retried. What still cannot go stays for
 // the next run to remove; removal at the next start of Windows would be a
 // delete by name, as SYSTEM, in a folder the player can write.
-void PutInPlace(LinkNames* names, bool saved) {
+bool PutInPlace(LinkNames* names, bool saved) {
   bool placed = saved && RetryWhileBusy(
       [](void* context) {
         const LinkNames* link = static_cast<const LinkNames*>(context);
@@ -134,38 +134,64 @@ void PutInPlace(LinkNames* names, bool saved) {
           return link->remove(link->fresh) != 0;
         },
         names);
+  return placed;
 }
 
-void SaveShortcut(const WCHAR* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
+struct LinkSave {
+  IPersistFile* file;
+  const WCHAR* path;
+};
+
+// A name held by a scanner or another program is tried again, as a move.
+bool SaveRetrying(IPersistFile* file, const WCHAR* path) {
+  LinkSave save = {file, path};
+  return RetryWhileBusy(
+      [](void* context) {
+        const LinkSave* link = static_cast<const LinkSave*>(context);
+        HRESULT result = link->file->Save(link->path, TRUE);
+        if (SUCCEEDED(result)) return true;
+        SetLastError(HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result) : ERROR_GEN_FAILURE);
+        return false;
+      },
+      &save);
+}
+
+// True once the link is saved under its name.
+bool SaveShortcut(const WCHAR* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
   IShellLinkA* link = nullptr;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                               reinterpret_cast<void**>(&link))))
-    return;
+    return false;
   link->SetPath(target);
   link->SetArguments(arguments);
   link->SetWorkingDirectory(workingDirectory);
   IPersistFile* file = nullptr;
+  bool placed = false;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
     WCHAR fresh[MAX_PATH];
     auto move = KernelFunction<MoveFileExWFunction>("MoveFileExW");
     auto remove = KernelFunction<DeleteFileWFunction>("DeleteFileW");
     if (move && remove && FreshNameBeside(linkPath, fresh)) {
       LinkNames names = {move, remove, fresh, linkPath};
-      bool saved = SUCCEEDED(file->Save(fresh, TRUE));
+      bool saved = SaveRetrying(file, fresh);
       if (saved) NoteFileClosedW(fresh);
-      PutInPlace(&names, saved);
-    } else if (!IsWindowsNT() && SUCCEEDED(file->Save(linkPath, TRUE))) {
+      placed = PutInPlace(&names, saved);
+    } else if (!IsWindowsNT() && SaveRetrying(file, linkPath)) {
       NoteFileClosedW(linkPath);
+      placed = true;
     }
     file->Release();
   }
   link->Release();
+  return placed;
 }
 
-void CreatePair(const WCHAR* folder, const char* target, const char* gameDirectory) {
+bool CreatePair(const WCHAR* folder, const char* target, const char* gameDirectory) {
   WCHAR link[MAX_PATH];
-  if (JoinPath(link, folder, "\\Vantor 3 (NoSetup).lnk")) SaveShortcut(link, target, gameDirectory, "-NoSetup");
-  if (JoinPath(link, folder, "\\Vantor 3.lnk")) SaveShortcut(link, target, gameDirectory, "-Setup");
+  bool noSetup = !JoinPath(link, folder, "\\Vantor 3 (NoSetup).lnk") ||
+                 SaveShortcut(link, target, gameDirectory, "-NoSetup");
+  bool setup = !JoinPath(link, folder, "\\Vantor 3.lnk") || SaveShortcut(link, target, gameDirectory, "-Setup");
+  return noSetup && setup;
 }
 
 // A folder shortcuts go into, held with the folder on the way to it below
@@ -215,26 +241,33 @@ void FindShortcutFolders() {
   foldersLookedUp = true;
 }
 
-void CreateShortcuts(const char* game, bool startMenu, bool desktop) {
+bool CreateShortcuts(const char* game, bool startMenu, bool desktop) {
   char gameDirectory[MAX_PATH];
   char target[MAX_PATH];
   // The working directory ends in one "\", a drive root's too.
   if (!game || !JoinInFolder(gameDirectory, MAX_PATH, game, "") ||
       !JoinInFolder(target, MAX_PATH, game, "Vt3.exe"))
-    return;
-  FILE* probe = std::fopen(target, "rb");
-  if (!probe) return;
-  std::fclose(probe);
+    return false;
+  // By its attributes, which opens nothing: the new game has just been
+  // renamed into place, and a scanner may hold it sharing nothing.
+  DWORD attributes = GetFileAttributesA(target);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  // A folder the system does not have (no all-users Programs folder on 9x
+  // without profiles), or a name too long for it, is nothing to make.
+  bool made = true;
   if (startMenu) {
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+      // A folder refused as a link is left alone, and counts as done.
       ShortcutFolder folder;
-      if (HoldShortcutFolder(csidl, true, &folder)) CreatePair(folder.path, target, gameDirectory);
+      if (HoldShortcutFolder(csidl, true, &folder) && !CreatePair(folder.path, target, gameDirectory)) made = false;
     }
   }
   if (desktop) {
     ShortcutFolder folder;
-    if (HoldShortcutFolder(CSIDL_DESKTOP, false, &folder)) CreatePair(folder.path, target, gameDirectory);
+    if (HoldShortcutFolder(CSIDL_DESKTOP, false, &folder) && !CreatePair(folder.path, target, gameDirectory))
+      made = false;
   }
+  return made;
 }
 
 namespace {

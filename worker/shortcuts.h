@@ -7,7 +7,9 @@ void FindShortcutFolders();
 // for the game in folder `game` in both Programs folders and on the desktop.
 // Each folder is held while its links are saved; none is used where it,
 // or a folder on the way to it below the shell folder, is a link.
-void CreateShortcuts(const char* game, bool startMenu, bool desktop);
+// True when every link was saved in every folder the system has and that
+// is no link; false also when the game's vt3.exe is not there.
+bool CreateShortcuts(const char* game, bool startMenu, bool desktop);
 // Removes what a run cut while it saved a shortcut left in those folders:
 // "Vantor 3.lnk." or "Vantor 3 (NoSetup).lnk." + sixteen hexadecimal
 // digits + ".tmp", the fresh name a link is saved under on NT. Nothing

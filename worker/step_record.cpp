@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/disk_flush.h"
 #include "platform/file_helpers.h"
 #include "platform/game_key.h"
 
@@ -31,13 +32,15 @@ bool ReadStepRecord(const char* version, uint32_t* steps) {
   return read;
 }
 
-bool WriteStepRecord(const char* version, uint32_t steps) {
+bool WriteStepRecord(const char* version, uint32_t steps, bool flushed) {
   char name[kValueNameSize];
-  HKEY key = ValueName(version, name) ? OpenGameKey(KEY_SET_VALUE) : nullptr;
+  // RegFlushKey needs KEY_QUERY_VALUE on the handle.
+  HKEY key = ValueName(version, name) ? OpenGameKey(flushed ? KEY_SET_VALUE | KEY_QUERY_VALUE : KEY_SET_VALUE) : nullptr;
   if (!key) return false;
   DWORD value = steps;
   bool written =
-      RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
+      RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS &&
+      (!flushed || FlushKeyToDisk(key) == ERROR_SUCCESS);
   RegCloseKey(key);
   return written;
 }

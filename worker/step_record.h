@@ -14,8 +14,11 @@ enum FinishingStep : uint32_t {
   kStepLobby = 4,
   kStepJoystick = 8,
 };
+constexpr uint32_t kAllFinishingSteps = kStepReadMe | kStepShortcuts | kStepLobby | kStepJoystick;
 
 // False when there is no record for this version.
 bool ReadStepRecord(const char* version, uint32_t* steps);
-bool WriteStepRecord(const char* version, uint32_t steps);
+// With `flushed`, true only once the record is on disk (RegFlushKey): for
+// the record a rename relies on.
+bool WriteStepRecord(const char* version, uint32_t steps, bool flushed = false);
 void RemoveStepRecord(const char* version);

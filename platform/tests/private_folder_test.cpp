@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/admin_only_security.h"
 #include "platform/earlier_run_folders.h"
 #include "platform/held_file.h"
 #include "tests/support/harness.h"
@@ -126,20 +127,24 @@ TEST(PrivateFolder, RemovesOnlyWhatItNamed) {
 }
 
 // Folders that earlier runs left: only a real folder of the update's
-// naming goes, and inside it only files of the update's naming. A link of
-// that name to a folder of the player's is not followed, and a folder of
-// another name is not the update's.
+// naming, made as a run makes it (owner and entries), goes, and inside it
+// only files of the update's naming. A link of that name to a folder of
+// the player's is not followed; a folder of another name, or one made as
+// any program makes a folder, is not the update's.
 TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
   const std::string parent = TempDirectory(), elsewhere = "C:\\players_folder";
   const std::string file = "\\tmp0123456789abcdef.tmp", other = "\\notes.txt";
   struct Case {
     std::string name;
-    bool link, extraFile, folderGoes, fileGoes;
-  } cases[] = {{"vt3_00112233445566aa", false, false, true, true},
-               {"vt3_00112233445566BB", false, true, false, true},
-               {"vt3_00112233445566cc", true, false, false, false},
-               {"vt3_00112233445566d", false, false, false, false},
-               {"vt3_00112233445566dx", false, false, false, false}};
+    bool link, extraFile, folderGoes, fileGoes, plain;
+  } cases[] = {{"vt3_00112233445566aa", false, false, true, true, false},
+               {"vt3_00112233445566BB", false, true, false, true, false},
+               {"vt3_00112233445566cc", true, false, false, false, false},
+               {"vt3_00112233445566d", false, false, false, false, false},
+               {"vt3_00112233445566dx", false, false, false, false, false},
+               {"vt3_00112233445566ee", false, false, false, false, true}};
+  AdminOnlySecurity security;
+  ASSERT_TRUE(security.Build(true));
   ASSERT_TRUE(MakeDirectories(elsewhere));
   ASSERT_TRUE(WriteFileBytes(elsewhere + file, "player's") && WriteFileBytes(elsewhere + other, "player's"));
   bool linked = false;
@@ -149,7 +154,7 @@ TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
       linked = MakeHostLink(elsewhere, folder);
       continue;
     }
-    ASSERT_TRUE(MakeDirectories(folder));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), c.plain ? nullptr : security.Attributes())) << c.name;
     ASSERT_TRUE(WriteFileBytes(folder + file, "MZ"));
     if (c.extraFile) {
       ASSERT_TRUE(WriteFileBytes(folder + other, "kept"));

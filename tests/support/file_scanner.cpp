@@ -1,14 +1,18 @@
 // A stand-in for an on-access virus scanner: each file a test build of the
 // update hands over (tests/support/scanner_handoff.cpp) it opens for
-// reading, sharing reading only, so that nobody can write, rename or
+// reading, sharing reading only (with "exclusive", sharing nothing, as
+// some scanners and backup agents do), so that nobody can write, rename or
 // delete it meanwhile, says that it holds it, and lets go HOLD_MS later.
+// A file it cannot open yet (exclusive: the update still has it open) it
+// lets the update go on with, and opens as soon as it can, within 2 s.
 // Appends "held PATH" (or "missed PATH ERROR") to LOG; runs until the
 // event kScannerStop is set. Exit code: the number of files held.
-//   file_scanner HOLD_MS LOG
+//   file_scanner HOLD_MS LOG [exclusive]
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "tests/support/scanner.h"
@@ -17,6 +21,10 @@ namespace {
 
 struct Held {
   HANDLE file;
+  DWORD until;
+};
+struct Pending {
+  WCHAR path[kScannerPathChars];
   DWORD until;
 };
 
@@ -33,7 +41,8 @@ void Note(const char* log, const char* what, const WCHAR* path, DWORD error) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 255;
+  if (argc != 3 && !(argc == 4 && !std::strcmp(argv[3], "exclusive"))) return 255;
+  DWORD share = argc == 4 ? 0 : FILE_SHARE_READ;
   DWORD holdMs = std::strtoul(argv[1], nullptr, 10);
   const char* log = argv[2];
   HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
@@ -45,9 +54,26 @@ int main(int argc, char** argv) {
   HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, kScannerStop);
   if (!shared || !turn || !ask || !holds || !stop) return 254;
   std::vector<Held> held;
+  std::vector<Pending> pending;
   int count = 0;
   for (;;) {
     DWORD now = GetTickCount(), timeout = INFINITE;
+    for (size_t i = 0; i < pending.size();) {
+      HANDLE file = CreateFileW(pending[i].path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+      DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+      if (file != INVALID_HANDLE_VALUE) {
+        held.push_back({file, GetTickCount() + holdMs});
+        ++count;
+        Note(log, "held", pending[i].path, 0);
+      } else if (error == ERROR_SHARING_VIOLATION && static_cast<LONG>(pending[i].until - now) > 0) {
+        timeout = 5;
+        ++i;
+        continue;
+      } else {
+        Note(log, "missed", pending[i].path, error);
+      }
+      pending.erase(pending.begin() + i);
+    }
     for (size_t i = 0; i < held.size();) {
       if (static_cast<LONG>(held[i].until - now) <= 0) {
         CloseHandle(held[i].file);
@@ -63,11 +89,16 @@ int main(int argc, char** argv) {
     if (woken != WAIT_OBJECT_0 + 1) continue;
     WCHAR path[kScannerPathChars];
     lstrcpynW(path, shared, kScannerPathChars);
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       held.push_back({file, GetTickCount() + holdMs});
       ++count;
       Note(log, "held", path, 0);
+    } else if (!share && GetLastError() == ERROR_SHARING_VIOLATION) {
+      Pending later;
+      lstrcpynW(later.path, path, kScannerPathChars);
+      later.until = GetTickCount() + 2000;
+      pending.push_back(later);
     } else {
       Note(log, "missed", path, GetLastError());
     }
