@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/disk_flush.h"
 #include "platform/game_key.h"
 
 namespace {
@@ -37,11 +38,12 @@ bool ReadJoystickRecord(char* digits) {
 }
 
 bool WriteJoystickRecord(const char* digits) {
-  HKEY key = OpenGameKey(KEY_SET_VALUE);
+  // RegFlushKey needs KEY_QUERY_VALUE on the handle.
+  HKEY key = OpenGameKey(KEY_SET_VALUE | KEY_QUERY_VALUE);
   if (!key) return false;
   bool written = RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(digits),
                                 kRandomDigits + 1) == ERROR_SUCCESS &&
-                 RegFlushKey(key) == ERROR_SUCCESS;
+                 FlushKeyToDisk(key) == ERROR_SUCCESS;
   RegCloseKey(key);
   return written;
 }

@@ -2,9 +2,10 @@
 // request, since no test here can cut the power. VT3_FLUSH_LOG names a file
 // that gets one line for each: "file PATH" (what was flushed, by the
 // handle's final path) or "key NAME=VALUE ... tmp:N" (the key's "Update "
-// values, and how many tmp*.tmp files the current folder, the game's,
-// still holds: 1 while the new game waits for its rename). With
-// VT3_FLUSH_FAIL set, a file whose path ends in it fails to flush with the
+// values, "joystick-step" while the joystick step's names are recorded,
+// and how many tmp*.tmp files the current folder, the game's, still
+// holds: 1 while the new game waits for its rename). With
+// VT3_FLUSH_FAIL set, a file whose path holds it fails to flush with the
 // error VT3_FLUSH_ERROR (112, a full disk, by default). The launcher's disk
 // check is recorded there too: "disk ROOT", the root it asked about.
 #include <windows.h>
@@ -28,9 +29,11 @@ void Append(const char* line) {
   std::fclose(file);
 }
 
-bool EndsWith(const char* text, const char* end) {
-  size_t a = std::strlen(text), b = std::strlen(end);
-  return a >= b && _stricmp(text + a - b, end) == 0;
+bool Contains(const char* text, const char* part) {
+  size_t a = std::strlen(text), b = std::strlen(part);
+  for (size_t at = 0; at + b <= a; ++at)
+    if (_strnicmp(text + at, part, b) == 0) return true;
+  return false;
 }
 
 }  // namespace
@@ -46,7 +49,7 @@ BOOL FlushFileCall(HANDLE file) {
   Append(line);
   char fail[MAX_PATH], error[16] = "112";
   DWORD length = GetEnvironmentVariableA("VT3_FLUSH_FAIL", fail, MAX_PATH);
-  if (length && length < MAX_PATH && EndsWith(path, fail)) {
+  if (length && length < MAX_PATH && Contains(path, fail)) {
     GetEnvironmentVariableA("VT3_FLUSH_ERROR", error, sizeof error);
     SetLastError(std::strtoul(error, nullptr, 10));
     return FALSE;
@@ -67,6 +70,8 @@ LONG FlushKeyCall(HKEY key) {
     std::memcpy(&value, data, sizeof value);
     if (type == REG_DWORD && !std::strncmp(name, "Update ", 7) && std::strlen(line) + nameSize + 16 < sizeof line)
       std::sprintf(line + std::strlen(line), " %s=%lu", name, value);
+    if (type == REG_SZ && !std::strcmp(name, "Joystick step") && std::strlen(line) + 16 < sizeof line)
+      std::strcat(line, " joystick-step");
   }
   int waiting = 0;
   WIN32_FIND_DATAA found;

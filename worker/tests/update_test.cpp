@@ -492,7 +492,8 @@ TEST_F(Update, CompletesBesideAVirusScanner) {
 // What a power cut would show, through the flushes the update asks for
 // (a test build records them, and fails them on request): the new game
 // and the joystick defaults are flushed before they take another's place,
-// the record before the rename that relies on it, and nothing else. A
+// the record before the rename that relies on it, the joystick step's
+// names before its first file, and nothing else. A
 // failed flush stops the replacement (code 8, nothing replaced), or leaves
 // the joystick step with the player's settings, for the next run; one the
 // system does not support loses nothing.
@@ -518,9 +519,11 @@ TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirst) {
   flushed.erase(0, flushed.find("file "));  // past the launcher's disk check
   size_t gameAt = flushed.find("file \\\\?\\" + game.directory + "\\tmp");
   size_t recordAt = flushed.find("key Update 1.1.74.3=0 tmp:1\n");
-  size_t joystickAt = flushed.find("joystick.new\n");
-  EXPECT_TRUE(gameAt < recordAt && recordAt < joystickAt && joystickAt != std::string::npos) << flushed;
-  EXPECT_EQ(std::count(flushed.begin(), flushed.end(), '\n'), 3) << flushed;
+  size_t namesAt = flushed.find(" joystick-step tmp:0\n");
+  size_t joystickAt = flushed.find("joystick.new.");
+  EXPECT_TRUE(gameAt < recordAt && recordAt < namesAt && namesAt < joystickAt && joystickAt != std::string::npos)
+      << flushed;
+  EXPECT_EQ(std::count(flushed.begin(), flushed.end(), '\n'), 4) << flushed;
   // The joystick step left open; "not supported" is no failure.
   EXPECT_EQ(run("joystick.new", "1"), "Operation completed");
   ExpectEverythingInstalled(settings);
