@@ -8,9 +8,10 @@
 // once the test sets the pause event, where STEP is a checkpoint or
 // "closed NAME", the moment the worker lets go of a file whose name ends so
 // (the new game's hand-over). Each fault is noted in "worker_faults.log",
-// each checkpoint passed in "worker_steps.log".
+// each checkpoint passed in "worker_steps.log"; with a line "names", each
+// file let go of in "worker_closed.log" (the shortcuts' fresh names).
 //   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini once | end replaced | cut readme
-//   pause start | pause closed .tmp 2
+//   pause start | pause closed .tmp 2 | names
 // The faults strike below the shipped moves and their retries, in the
 // system calls themselves, with an error no retry takes for a busy file:
 // the paths the tests drive are the shipped ones, and no test waits out a
@@ -126,10 +127,23 @@ bool __attribute__((thiscall)) __wrap__ZN8HeldFile15RenameReplacingEPvPKc(HeldFi
 }
 
 void NoteFileClosed(const char* path) {
+  FILE* faults = std::fopen("worker_faults.txt", "r");
+  char line[MAX_PATH];
+  bool names = false;
+  while (faults && !names && std::fgets(line, sizeof line, faults)) names = std::strncmp(line, "names", 5) == 0;
+  if (faults) std::fclose(faults);
+  FILE* log = names ? std::fopen("worker_closed.log", "a") : nullptr;
+  if (log) {
+    std::fprintf(log, "%s\n", path);
+    std::fclose(log);
+  }
   if (Fails("closed", path, "paused at %s\n")) Pause();
 }
 
-void NoteFileClosedW(const WCHAR*) {}
+void NoteFileClosedW(const WCHAR* path) {
+  char name[MAX_PATH];
+  if (WideCharToMultiByte(CP_ACP, 0, path, -1, name, MAX_PATH, nullptr, nullptr) > 0) NoteFileClosed(name);
+}
 
 void PassCheckpoint(const char* step) {
   FILE* steps = std::fopen("worker_steps.log", "a");

@@ -441,6 +441,31 @@ TEST_F(Update, HeldFoldersAndTheHandedOverGameRefuseOtherPrograms) {
   EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
 }
 
+// Each shortcut is saved under a fresh name beside its own, which nobody
+// could prepare or watch for: sixteen hexadecimal digits from the system's
+// random source, no two alike and no two close, as a count or a clock
+// would make them.
+TEST_F(Update, ShortcutsAreSavedUnderNamesNobodyCanForesee) {
+  if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "9x saves its shortcuts in place";
+  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "names\n"));
+  EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text, "Operation completed");
+  const std::string closed = FileBytes(GameFile("worker_closed.log"));
+  std::vector<std::string> digits;
+  for (size_t at = closed.find(".lnk."); at != std::string::npos; at = closed.find(".lnk.", at + 1))
+    digits.push_back(closed.substr(at + 5, closed.find(".tmp", at) - at - 5));
+  EXPECT_EQ(digits.size(), 6u) << closed;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    EXPECT_EQ(digits[i].size(), 16u) << digits[i];
+    EXPECT_EQ(digits[i].find_first_not_of("0123456789abcdef"), std::string::npos) << digits[i];
+    for (size_t j = 0; j < i; ++j) {
+      int differing = 0;
+      for (size_t k = 0; k < 16 && k < digits[i].size() && k < digits[j].size(); ++k)
+        differing += digits[i][k] != digits[j][k];
+      EXPECT_GE(differing, 8) << digits[i] << " and " << digits[j];
+    }
+  }
+}
+
 // Where the query of a file's links fails (a 9x network redirector or
 // driver that lacks the DOS call behind it): on 9x, where FAT has no hard
 // links, the file counts as having one and the update completes, with no
