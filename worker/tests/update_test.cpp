@@ -162,7 +162,6 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   EXPECT_EQ(data.size(), 3591199u);
   EXPECT_EQ(data.substr(0, 4), "VT3D");
   ExpectEverythingInstalled(oldSettings);
-  ExpectNoTemporaryLeft();
 }
 
 // The game folder in the forms installers store: with a trailing "\",
@@ -405,16 +404,19 @@ TEST_F(Update, FailedMoveOnNineXAndFailedCopyKeepTheGameForTheNextRun) {
   ExpectEverythingInstalled(settings);
 }
 
-// What the holds forbid, tried through Windows by another program while
-// they stand: renaming `data` or `data\players`, or removing the players'
-// folder (empty here), while the worker holds them; writing into the new
-// game during its hand-over from the read-only hold to the one that
-// renames it. Each try fails, and the update completes.
-TEST_F(Update, HeldFoldersAndTheHandedOverGameRefuseOtherPrograms) {
+// What a program of the player's account cannot do while the update runs,
+// tried through Windows: rename `data` or `data\players`, or remove the
+// players' folder (empty here), while the worker holds them; write into the
+// new game during its hand-over from the read-only hold to the one that
+// renames it; foresee the fresh names the shortcuts are saved under
+// (sixteen hexadecimal digits from the system's random source: no two
+// alike, and no two close, as a count or a clock would make them). Each try
+// fails, and the update completes.
+TEST_F(Update, ProgramsOfThePlayerCannotTakeHeldFoldersTheHandedOverGameOrFreshNames) {
   if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "Windows 9x has no sharing of deletion to refuse";
   const std::string data = GameFile("data"), players = GameFile("data\\players");
   ASSERT_TRUE(DeleteFileA(GameFile("data\\players\\joystick.ini").c_str()));
-  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "pause start\npause closed .tmp 2\n"));
+  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "pause start\npause closed .tmp 2\nnames\n"));
   std::string handedOver;
   auto tryFolders = [&] {
     for (const std::string& folder : {data, players}) {
@@ -439,24 +441,14 @@ TEST_F(Update, HeldFoldersAndTheHandedOverGameRefuseOtherPrograms) {
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "paused at start\r\npaused at " + handedOver + "\r\n");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
   EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
-}
-
-// Each shortcut is saved under a fresh name beside its own, which nobody
-// could prepare or watch for: sixteen hexadecimal digits from the system's
-// random source, no two alike and no two close, as a count or a clock
-// would make them.
-TEST_F(Update, ShortcutsAreSavedUnderNamesNobodyCanForesee) {
-  if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "9x saves its shortcuts in place";
-  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "names\n"));
-  EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text, "Operation completed");
   const std::string closed = FileBytes(GameFile("worker_closed.log"));
   std::vector<std::string> digits;
   for (size_t at = closed.find(".lnk."); at != std::string::npos; at = closed.find(".lnk.", at + 1))
     digits.push_back(closed.substr(at + 5, closed.find(".tmp", at) - at - 5));
   EXPECT_EQ(digits.size(), 6u) << closed;
   for (size_t i = 0; i < digits.size(); ++i) {
-    EXPECT_EQ(digits[i].size(), 16u) << digits[i];
-    EXPECT_EQ(digits[i].find_first_not_of("0123456789abcdef"), std::string::npos) << digits[i];
+    EXPECT_TRUE(digits[i].size() == 16 && digits[i].find_first_not_of("0123456789abcdef") == std::string::npos)
+        << digits[i];
     for (size_t j = 0; j < i; ++j) {
       int differing = 0;
       for (size_t k = 0; k < 16 && k < digits[i].size() && k < digits[j].size(); ++k)
