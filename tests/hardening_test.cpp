@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -385,12 +386,24 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   char ansi[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, ansi);
   std::string seen = ansi;
-  DWORD worker = 0;
-  HANDLE launcher = StartWithWorker(&worker);
-  HANDLE snapshot = worker ? CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, worker) : INVALID_HANDLE_VALUE;
-  MODULEENTRY32 module = {sizeof module};
-  std::string runFrom = snapshot != INVALID_HANDLE_VALUE && Module32First(snapshot, &module) ? module.szExePath : "";
-  if (snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
+  Fault("slow 40\n");
+  HANDLE launcher = StartProcess("\"" + Sibling("Vt3update.exe") + "\"");
+  // The worker: the program that runs from a run folder. A process only
+  // just started may not yet list its modules.
+  std::string runFrom;
+  for (int i = 0; i < 3000 && runFrom.empty() && WaitForSingleObject(launcher, 10) == WAIT_TIMEOUT; ++i) {
+    HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {sizeof entry};
+    for (BOOL more = Process32First(processes, &entry); more && runFrom.empty(); more = Process32Next(processes, &entry)) {
+      HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, entry.th32ProcessID);
+      MODULEENTRY32 module = {sizeof module};
+      if (modules != INVALID_HANDLE_VALUE && Module32First(modules, &module) &&
+          std::strstr(module.szExePath, "\\vt3_") && std::strstr(module.szExePath, ".tmp"))
+        runFrom = module.szExePath;
+      if (modules != INVALID_HANDLE_VALUE) CloseHandle(modules);
+    }
+    CloseHandle(processes);
+  }
   std::string box = ObserveBox(launcher, 90000).text;
   FinishProcess(launcher, 90000);
   SetEnvironmentVariableW(L"TEMP", oldTemp);
