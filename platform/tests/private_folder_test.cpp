@@ -107,7 +107,20 @@ TEST(PrivateFolder, RemovesOnlyWhatItNamed) {
   ASSERT_TRUE(folder.FileName(unused, MAX_PATH, "tmp", ".tmp"));
   ASSERT_TRUE(WriteFileBytes(ours, "MZ"));
   ASSERT_TRUE(WriteFileBytes(planted, "not the run's"));
+  // A scanner holds the worker's file as the launcher removes it: the
+  // delete waits for it instead of leaving it to the next start.
+  HANDLE scanner = StartProcess("\"" + Sibling("section_peer.exe") + "\" scan \"" + ours + "\" 400");
+  ASSERT_NE(scanner, nullptr);
+  auto scanned = [&] {
+    HANDLE probe = CreateFileA(ours, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(probe);
+    return false;
+  };
+  for (int i = 0; i < 1000 && !scanned(); ++i) Sleep(2);
   folder.Remove();
+  EXPECT_EQ(FinishProcess(scanner), 0u) << "the scanner never held the file";
   EXPECT_FALSE(FileExists(ours));
   EXPECT_EQ(FileBytes(planted), "not the run's");
   std::vector<char> value(65536);
@@ -119,6 +132,7 @@ TEST(PrivateFolder, RemovesOnlyWhatItNamed) {
   RegDeleteValueA(key, "PendingFileRenameOperations");
   RegCloseKey(key);
   EXPECT_EQ(pending.find("planted"), std::string::npos) << "a file that is not the run's is scheduled";
+  EXPECT_EQ(pending.find(std::string(ours).substr(path.size())), std::string::npos) << "the held file was left";
   if (GetVersion() < 0x80000000u) {
     EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
   }

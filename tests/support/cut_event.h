@@ -7,3 +7,5 @@
 constexpr char kCutEventName[] = "Vt3CutReached";
 // How long the signalling process waits to be ended before it ends itself.
 constexpr unsigned long kCutWaitMs = 60000;
+// The event with which the test lets a worker paused at a step go on.
+constexpr char kPauseOverEventName[] = "Vt3PauseOver";

@@ -6,5 +6,7 @@
 
 // Makes `link` (a Windows path that must not exist) a link to `target`.
 bool MakeHostLink(const std::string& target, const std::string& link);
+// The same to a target named outside the code page.
+bool MakeHostLink(const std::wstring& target, const std::string& link);
 // Removes such a link (never what it leads to).
 bool RemoveHostLink(const std::string& link);

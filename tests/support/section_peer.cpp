@@ -3,7 +3,11 @@
 //   hold NAME           take the mutex and end without releasing it
 //   change PATH         try to change a file as a program swapping it would:
 //                       exit code 1 when it could open it for writing, 2 when
-//                       it could rename it, 4 when it could delete it (or'ed)
+//                       it could rename it, 4 when it could delete it (or'ed);
+//                       a folder the same, as far as it can be renamed or
+//                       (empty) removed
+//   scan PATH MS        hold a file as a virus scanner does (reading, shared
+//                       for reading only) for MS; exit 1 if it cannot
 #include <windows.h>
 
 #include <cstdlib>
@@ -27,7 +31,7 @@ int Change(const char* path) {
     could |= 2;
     MoveFileA(moved.c_str(), path);
   }
-  if (DeleteFileA(path)) could |= 4;
+  if (DeleteFileA(path) || RemoveDirectoryA(path)) could |= 4;
   return could;
 }
 
@@ -36,6 +40,13 @@ int Change(const char* path) {
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
   if (!std::strcmp(argv[1], "change")) return Change(argv[2]);
+  if (!std::strcmp(argv[1], "scan") && argc == 4) {
+    HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    Sleep(std::strtoul(argv[3], nullptr, 10));
+    CloseHandle(file);
+    return 0;
+  }
   SharedSection section;
   unsigned char* view = static_cast<unsigned char*>(section.Open(argv[2]));
   if (!view) return 3;

@@ -28,17 +28,14 @@ inline std::string MakeContainer(const std::string& raw) {
 struct Outcome {
   bool inflated;
   std::string bytes;
-  std::string printed;
 };
 
 Outcome InflateOnce(const std::string& container) {
   unsigned char* block = static_cast<unsigned char*>(std::malloc(container.size() ? container.size() : 1));
   std::memcpy(block, container.data(), container.size());
   uint32_t length = 0;
-  testing::internal::CaptureStdout();
   unsigned char* result = InflateComp(block, static_cast<uint32_t>(container.size()), &length);
-  Outcome outcome{result != nullptr, result ? std::string(reinterpret_cast<char*>(result), length) : "",
-                  testing::internal::GetCapturedStdout()};
+  Outcome outcome{result != nullptr, result ? std::string(reinterpret_cast<char*>(result), length) : ""};
   std::free(result);
   return outcome;
 }
@@ -54,35 +51,29 @@ TEST(Comp, ContainersInflateExactly) {
     Outcome outcome = InflateOnce(MakeContainer(Pattern(size)));
     EXPECT_TRUE(outcome.inflated) << size;
     EXPECT_TRUE(outcome.bytes == Pattern(size)) << size;
-    EXPECT_EQ(outcome.printed, "") << size;
   }
   // Too short for a header: passed through (plain payloads show end to end).
   EXPECT_EQ(InflateOnce(std::string("COMP\x01\x02\x03", 7)).bytes, std::string("COMP\x01\x02\x03", 7));
   EXPECT_EQ(InflateComp(nullptr, 0, nullptr), nullptr);
 }
 
-TEST(Comp, WrongSizesDamageAndImpossibleSizesFailWithTheirTexts) {
-  const std::string raw = Pattern(5000), badSize = "bad size while uncompressing data\n";
-  const std::string both = badSize + "Uncompress error!\n";
+TEST(Comp, WrongSizesDamageAndImpossibleSizesFail) {
+  const std::string raw = Pattern(5000);
   std::string damaged = MakeContainer(raw);
   damaged[damaged.size() / 2] ^= 0x55;
   damaged[damaged.size() - 1] ^= 0x55;
-  const std::pair<std::string, std::string> cases[] = {
-      {MakeContainer(raw, 5001), badSize},  // ends normally, one byte short
-      {MakeContainer(raw, 4999), badSize},  // one or two bytes long fit the spare capacity...
-      {MakeContainer(raw, 4998), badSize},
-      {MakeContainer(raw, 4997), both},  // ...three overflow it
-      {damaged, both},
-      {MakeContainer(raw).substr(0, 40), both},
+  const std::string cases[] = {
+      MakeContainer(raw, 5001),  // ends normally, one byte short
+      MakeContainer(raw, 4999),  // one or two bytes long fit the spare capacity...
+      MakeContainer(raw, 4998),
+      MakeContainer(raw, 4997),  // ...three overflow it
+      damaged,
+      MakeContainer(raw).substr(0, 40),
       // Sizes no stream of this length can have allocate nothing.
-      {MakeContainer("tiny", 0xFFFFFFFFu), badSize},
-      {MakeContainer("tiny", 400000000u), badSize},
+      MakeContainer("tiny", 0xFFFFFFFFu),
+      MakeContainer("tiny", 400000000u),
   };
-  for (const auto& c : cases) {
-    Outcome outcome = InflateOnce(c.first);
-    EXPECT_FALSE(outcome.inflated) << c.first.size();
-    EXPECT_EQ(outcome.printed, c.second) << c.first.size();
-  }
+  for (const std::string& container : cases) EXPECT_FALSE(InflateOnce(container).inflated) << container.size();
 }
 
 }  // namespace

@@ -1,25 +1,40 @@
-// The worker's file moves and checkpoints for a test build that can make
-// them fail: a file "worker_faults.txt" in the game directory (the worker's
-// current directory) names, one a line, an operation and the file name its
-// target ends with, and "once" for a move that fails only the first time;
-// "end STEP" ends the process at that checkpoint, as if it were killed
-// there; "cut STEP" signals the test's cut event there and waits to be
-// ended together with the launcher. Each fault is noted in
-// "worker_faults.log", each checkpoint passed in "worker_steps.log".
-//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini once | end replaced | cut readme ...
+// The worker's file operations and checkpoints for a test build that can
+// make them fail: a file "worker_faults.txt" in the game directory (the
+// worker's current directory) names, one a line, an operation and the file
+// name its target ends with, and "once" for one that fails only the first
+// time; "end STEP" ends the process at that checkpoint, as if it were
+// killed there; "cut STEP" signals the test's cut event there and waits to
+// be ended together with the launcher; "pause STEP" signals it and goes on
+// once the test sets the pause event, where STEP is a checkpoint or
+// "closed NAME", the moment the worker lets go of a file whose name ends so
+// (the new game's hand-over). Each fault is noted in "worker_faults.log",
+// each checkpoint passed in "worker_steps.log"; with a line "names", each
+// file let go of in "worker_closed.log" (the shortcuts' fresh names).
+//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini once | end replaced | cut readme
+//   pause start | pause closed .tmp 2 | names
+// The faults strike below the shipped moves and their retries, in the
+// system calls themselves, with an error no retry takes for a busy file:
+// the paths the tests drive are the shipped ones, and no test waits out a
+// retry.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
-#include "platform/system_library.h"
+#include "platform/file_closed.h"
+#include "platform/held_file.h"
 #include "tests/support/cut_event.h"
-#include "worker/file_moves.h"
 #include "worker/step_checkpoint.h"
 
 namespace {
 
-// `note` is the log line, with the target for its %s.
+constexpr DWORD kInjectedError = ERROR_WRITE_FAULT;
+
+// Whether a line "OPERATION NAME [once|N]" matches `target`; `note` is the
+// log line, with the target for its %s. A count N matches only the N-th
+// time that line's target comes (a file let go of twice).
 bool Fails(const char* operation, const char* target, const char* note) {
   FILE* file = std::fopen("worker_faults.txt", "r");
   if (!file) return false;
@@ -27,12 +42,24 @@ bool Fails(const char* operation, const char* target, const char* note) {
   bool fails = false;
   size_t targetLength = std::strlen(target);
   static int onceUsed = 0;
-  while (!fails && std::fgets(line, sizeof line, file)) {
-    char word[16] = {}, name[MAX_PATH] = {}, once[8] = {};
-    if (std::sscanf(line, "%15s %259s %7s", word, name, once) < 2 || std::strcmp(word, operation) != 0) continue;
+  static int seen[32] = {};
+  for (int lineNumber = 0; !fails && std::fgets(line, sizeof line, file); ++lineNumber) {
+    char word[16] = {}, name[MAX_PATH] = {}, last[8] = {};
+    const char* rest = line;
+    if (std::strcmp(operation, "closed") == 0) {
+      // "pause closed NAME [N]"
+      if (std::strncmp(line, "pause closed ", 13) != 0) continue;
+      rest = line + 13;
+      if (std::sscanf(rest, "%259s %7s", name, last) < 1) continue;
+    } else if (std::sscanf(line, "%15s %259s %7s", word, name, last) < 2 || std::strcmp(word, operation) != 0 ||
+               std::strcmp(name, "closed") == 0) {
+      continue;
+    }
     size_t nameLength = std::strlen(name);
-    fails = nameLength <= targetLength && _stricmp(target + targetLength - nameLength, name) == 0 &&
-            !(std::strcmp(once, "once") == 0 && onceUsed++);
+    if (nameLength > targetLength || _stricmp(target + targetLength - nameLength, name) != 0) continue;
+    int wanted = last[0] >= '1' && last[0] <= '9' ? std::atoi(last) : 0;
+    int count = lineNumber < 32 ? ++seen[lineNumber] : 1;
+    fails = std::strcmp(last, "once") == 0 ? !onceUsed++ : wanted == 0 || count == wanted;
   }
   std::fclose(file);
   if (fails) {
@@ -45,20 +72,77 @@ bool Fails(const char* operation, const char* target, const char* note) {
   return fails;
 }
 
+// Signals the test, then waits until it has done what it came for.
+void Pause() {
+  HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);
+  HANDLE over = OpenEventA(SYNCHRONIZE, FALSE, kPauseOverEventName);
+  if (reached) SetEvent(reached);
+  if (over) WaitForSingleObject(over, kCutWaitMs);
+  for (HANDLE handle : {reached, over})
+    if (handle) CloseHandle(handle);
+}
+
+template <typename Function>
+Function Kernel(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
+BOOL WINAPI FaultyMoveFile(LPCSTR from, LPCSTR to) {
+  if (Fails("move", to, "move %s failed\n")) {
+    SetLastError(kInjectedError);
+    return FALSE;
+  }
+  return Kernel<BOOL(WINAPI*)(LPCSTR, LPCSTR)>("MoveFileA")(from, to);
+}
+
+BOOL WINAPI FaultyCopyFile(LPCSTR from, LPCSTR to, BOOL failIfExists) {
+  if (Fails("copy", to, "copy %s failed\n")) {
+    SetLastError(kInjectedError);
+    return FALSE;
+  }
+  return Kernel<BOOL(WINAPI*)(LPCSTR, LPCSTR, BOOL)>("CopyFileA")(from, to, failIfExists);
+}
+
 }  // namespace
 
-bool CanMoveReplacing() { return HeldFile::CanRename(); }
+// The worker's calls reach these through their import pointers, which are
+// defined here in place of the system's (objects come before the import
+// libraries). Names of 32-bit x86 (stdcall decoration).
+extern "C" {
+BOOL(WINAPI* faultyMoveFilePointer)(LPCSTR, LPCSTR) __asm__("__imp__MoveFileA@8") = FaultyMoveFile;
+BOOL(WINAPI* faultyCopyFilePointer)(LPCSTR, LPCSTR, BOOL) __asm__("__imp__CopyFileA@12") = FaultyCopyFile;
 
-bool MoveReplacing(HeldFile* file, HANDLE folder, const char* to) {
-  return !Fails("replace", to, "replace %s failed\n") && file->RenameReplacing(folder, to);
+// HeldFile::RenameReplacing, through the linker's --wrap: the move that
+// replaces in one step, below its retry.
+bool __attribute__((thiscall)) __real__ZN8HeldFile15RenameReplacingEPvPKc(HeldFile* file, HANDLE folder,
+                                                                         const char* target);
+bool __attribute__((thiscall)) __wrap__ZN8HeldFile15RenameReplacingEPvPKc(HeldFile* file, HANDLE folder,
+                                                                         const char* target) {
+  if (Fails("replace", target, "replace %s failed\n")) {
+    SetLastError(kInjectedError);
+    return false;
+  }
+  return __real__ZN8HeldFile15RenameReplacingEPvPKc(file, folder, target);
+}
 }
 
-bool MoveNoReplace(const char* from, const char* to) {
-  return !Fails("move", to, "move %s failed\n") && MoveFileA(from, to);
+void NoteFileClosed(const char* path) {
+  FILE* faults = std::fopen("worker_faults.txt", "r");
+  char line[MAX_PATH];
+  bool names = false;
+  while (faults && !names && std::fgets(line, sizeof line, faults)) names = std::strncmp(line, "names", 5) == 0;
+  if (faults) std::fclose(faults);
+  FILE* log = names ? std::fopen("worker_closed.log", "a") : nullptr;
+  if (log) {
+    std::fprintf(log, "%s\n", path);
+    std::fclose(log);
+  }
+  if (Fails("closed", path, "paused at %s\n")) Pause();
 }
 
-bool CopyNoReplace(const char* from, const char* to) {
-  return !Fails("copy", to, "copy %s failed\n") && CopyFileA(from, to, TRUE);
+void NoteFileClosedW(const WCHAR* path) {
+  char name[MAX_PATH];
+  if (WideCharToMultiByte(CP_ACP, 0, path, -1, name, MAX_PATH, nullptr, nullptr) > 0) NoteFileClosed(name);
 }
 
 void PassCheckpoint(const char* step) {
@@ -68,6 +152,7 @@ void PassCheckpoint(const char* step) {
     std::fclose(steps);
   }
   if (Fails("end", step, "ended at %s\n")) TerminateProcess(GetCurrentProcess(), 1);
+  if (Fails("pause", step, "paused at %s\n")) Pause();
   if (Fails("cut", step, "cut at %s\n")) {
     HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);
     if (reached) SetEvent(reached);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "transport/shared_section.h"
 #include "worker/data_stage.h"
 #include "worker/image_version.h"
+#include "worker/step_record.h"
 #include "worker/tests/joystick_table.h"
 #include "worker/tests/installed_game.h"
 
@@ -100,6 +102,30 @@ class Update : public InstalledGame {
     EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 2u) << context;
     ExpectNoTemporaryLeft();
   }
+
+  // Runs the fault build until its worker pauses (a "pause" line), calls
+  // each of `acts` at one pause, lets the worker go on, and reads the box.
+  LaunchResult RunPaused(const std::vector<std::function<void()>>& acts) {
+    HANDLE reached = CreateEventA(nullptr, FALSE, FALSE, kCutEventName);
+    HANDLE over = CreateEventA(nullptr, FALSE, FALSE, kPauseOverEventName);
+    LaunchResult result;
+    HANDLE process = StartProcess("\"" + Sibling("Vt3update_faults.exe") + "\"");
+    if (process && reached && over) {
+      for (const auto& act : acts) {
+        HANDLE ends[] = {reached, process};
+        bool paused = WaitForMultipleObjects(2, ends, FALSE, 60000) == WAIT_OBJECT_0;
+        EXPECT_TRUE(paused) << "the worker did not pause";
+        if (!paused) break;
+        act();
+        SetEvent(over);
+      }
+      result.box = ObserveBox(process, 90000);
+    }
+    if (process) result.exitCode = FinishProcess(process, 90000);
+    for (HANDLE handle : {reached, over})
+      if (handle) CloseHandle(handle);
+    return result;
+  }
 };
 
 // The Windows the run must see, as "major.minor.platform" (ctest sets it
@@ -137,7 +163,6 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   EXPECT_EQ(data.size(), 3591199u);
   EXPECT_EQ(data.substr(0, 4), "VT3D");
   ExpectEverythingInstalled(oldSettings);
-  ExpectNoTemporaryLeft();
 }
 
 // The game folder in the forms installers store: with a trailing "\",
@@ -376,6 +401,110 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
   EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_En.txt")));
   ExpectNoTemporaryLeft();
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "move " + GameFile("vt3.exe") + " failed\r\n");
+}
+
+// On 9x, where the move and then the copy of the new game fail too, the
+// game is never lost: it stays under its fresh name beside the deleted old
+// one, a box of the worker names it, and the record of the update stays.
+// A run that finds neither vt3.exe nor a record leaves it (it may be the
+// only copy of the game); the next run with the record puts it in place
+// and completes. (Run by ctest as Windows 98.)
+TEST_F(Update, FailedMoveOnNineXAndFailedCopyKeepTheGameForTheNextRun) {
+  if (GetVersion() < 0x80000000u) GTEST_SKIP() << "the 9x path runs where Wine reports Windows 98";
+  const std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
+  const std::string newGame = FileBytes(Sibling("vt3_standin_1_1.exe")), version = "1.1.74.3";
+  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move vt3.exe\ncopy vt3.exe\n"));
+  HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_faults.exe") + "\"");
+  ASSERT_NE(launcher, nullptr);
+  // The worker's own box, above the launcher's progress bar.
+  std::string rescue;
+  for (int i = 0; i < 9000 && rescue.empty() && WaitForSingleObject(launcher, 10) == WAIT_TIMEOUT;) {
+    for (HWND box = FindWindowExA(nullptr, nullptr, "#32770", "Vantor 3 v1.1.74.3"); box;
+         box = FindWindowExA(nullptr, box, "#32770", "Vantor 3 v1.1.74.3")) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(box, &owner);
+      char text[4096] = {};
+      if (owner == GetProcessId(launcher) || !GetDlgItem(box, IDOK) || !GetDlgItemTextA(box, 0xFFFF, text, sizeof text))
+        continue;
+      rescue = text;
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    }
+    ++i;
+  }
+  EXPECT_EQ(ObserveBox(launcher, 90000).text, "Can not upgrade VT3 executable: upgrade aborts.");
+  FinishProcess(launcher, 90000);
+  std::vector<std::string> kept = FilesMatching(GameFile("tmp*.tmp"));
+  ASSERT_EQ(kept.size(), 1u) << "the new game was not kept";
+  EXPECT_TRUE(FileBytes(GameFile(kept[0])) == newGame);
+  EXPECT_NE(rescue.find("It has been kept as:\n" + GameFile(kept[0]) + "\n"), std::string::npos) << rescue;
+  EXPECT_FALSE(FileExists(GameFile("vt3.exe")));
+  uint32_t steps = 1;
+  ASSERT_TRUE(ReadStepRecord(version.c_str(), &steps)) << "the record of the update is gone";
+  EXPECT_EQ(steps, 0u);
+  DeleteFileA(GameFile("worker_faults.txt").c_str());
+
+  RemoveStepRecord(version.c_str());
+  EXPECT_NE(Run().box.text, "Operation completed");
+  EXPECT_TRUE(FileBytes(GameFile(kept[0])) == newGame) << "the only copy of the game went";
+
+  ASSERT_TRUE(WriteStepRecord(version.c_str(), 0));
+  EXPECT_EQ(Run().box.text, "Operation completed");
+  EXPECT_TRUE(FileBytes(GameFile("vt3.exe")) == newGame);
+  ExpectEverythingInstalled(settings);
+}
+
+// What a program of the player's account cannot do while the update runs,
+// tried through Windows: rename `data` or `data\players`, or remove the
+// players' folder (empty here), while the worker holds them; write into the
+// new game during its hand-over from the read-only hold to the one that
+// renames it; foresee the fresh names the shortcuts are saved under
+// (sixteen hexadecimal digits from the system's random source: no two
+// alike, and no two close, as a count or a clock would make them). Each try
+// fails, and the update completes.
+TEST_F(Update, ProgramsOfThePlayerCannotTakeHeldFoldersTheHandedOverGameOrFreshNames) {
+  if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "Windows 9x has no sharing of deletion to refuse";
+  const std::string data = GameFile("data"), players = GameFile("data\\players");
+  ASSERT_TRUE(DeleteFileA(GameFile("data\\players\\joystick.ini").c_str()));
+  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "pause start\npause closed .tmp 2\nnames\n"));
+  std::string handedOver;
+  auto tryFolders = [&] {
+    for (const std::string& folder : {data, players}) {
+      EXPECT_FALSE(MoveFileA(folder.c_str(), (folder + ".moved").c_str())) << folder << " was renamed";
+      MoveFileA((folder + ".moved").c_str(), folder.c_str());
+    }
+    EXPECT_FALSE(RemoveDirectoryA(players.c_str())) << "the held players' folder was removed";
+    CreateDirectoryA(players.c_str(), nullptr);
+  };
+  auto tryWriting = [&] {
+    std::vector<std::string> found = FilesMatching(GameFile("tmp*.tmp"));
+    ASSERT_EQ(found.size(), 1u);
+    handedOver = GameFile(found[0]);
+    HANDLE writer = CreateFileA(handedOver.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD error = GetLastError();
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "the new game could be written during its hand-over";
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  };
+  EXPECT_EQ(RunPaused({tryFolders, tryWriting}).box.text, "Operation completed");
+  EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "paused at start\r\npaused at " + handedOver + "\r\n");
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
+  const std::string closed = FileBytes(GameFile("worker_closed.log"));
+  std::vector<std::string> digits;
+  for (size_t at = closed.find(".lnk."); at != std::string::npos; at = closed.find(".lnk.", at + 1))
+    digits.push_back(closed.substr(at + 5, closed.find(".tmp", at) - at - 5));
+  EXPECT_EQ(digits.size(), 6u) << closed;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    EXPECT_TRUE(digits[i].size() == 16 && digits[i].find_first_not_of("0123456789abcdef") == std::string::npos)
+        << digits[i];
+    for (size_t j = 0; j < i; ++j) {
+      int differing = 0;
+      for (size_t k = 0; k < 16 && k < digits[i].size() && k < digits[j].size(); ++k)
+        differing += digits[i][k] != digits[j][k];
+      EXPECT_GE(differing, 8) << digits[i] << " and " << digits[j];
+    }
+  }
 }
 
 // Where the query of a file's links fails (a 9x network redirector or
