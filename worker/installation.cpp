@@ -303,7 +303,7 @@ bool RunFolder(char* folder) {
   char* last = nullptr;
   for (char* at = folder; *at; ++at) {
     if (*at == '\\') last = at;
-    else if (IsDBCSLeadByteEx(CP_ACP, static_cast<unsigned char>(*at)) && at[1]) ++at;
+    else if (IsDBCSLeadByteEx(GetACP(), static_cast<unsigned char>(*at)) && at[1]) ++at;
   }
   if (!last || last == folder) return false;
   // "C:\" keeps its separator: a drive root.
