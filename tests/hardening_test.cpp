@@ -183,7 +183,7 @@ TEST_F(Hardening, KilledWorkerEndsTheRunAndLeavesAWorkingGame) {
     DWORD killedAt = GetTickCount();
     BoxSeen box = ObserveBox(launcher, 20000);
     // Noticed at the next look at the worker, not at the end of some long
-    // wait (the design's launcher polls for ever); generous for a loaded machine.
+    // wait (a launcher without a bound would poll for ever); generous for a loaded machine.
     EXPECT_LT(GetTickCount() - killedAt, 10000u) << killAfter;
     // Killed before its start-up is complete, Wine fails the start itself
     // (Windows returns from CreateProcess before the child runs).
