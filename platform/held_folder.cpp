@@ -44,14 +44,8 @@ bool HeldFolder::Hold(const char* folder) {
   std::memcpy(path, folder, length + 1);
   // Read access, so that the sharing counts: a handle that only reads
   // attributes would not keep anybody from renaming the folder.
-  DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (HasReparsePoints() ? kOpenReparsePoint : 0);
-  handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
-  held = handle != INVALID_HANDLE_VALUE;
-  if (!IsHeldAndPlain()) {
-    Release();
-    return false;
-  }
-  return true;
+  return Keep(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, HoldFlags(),
+                          nullptr));
 }
 
 bool HeldFolder::HoldWide(const wchar_t* folder) {
@@ -64,8 +58,14 @@ bool HeldFolder::HoldWide(const wchar_t* folder) {
   if (!create) return false;
   for (size_t i = 0; i <= length; ++i) widePath[i] = folder[i];
   wide = true;
-  DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (HasReparsePoints() ? kOpenReparsePoint : 0);
-  handle = create(widePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
+  return Keep(create(widePath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, HoldFlags(),
+                     nullptr));
+}
+
+DWORD HeldFolder::HoldFlags() { return FILE_FLAG_BACKUP_SEMANTICS | (HasReparsePoints() ? kOpenReparsePoint : 0); }
+
+bool HeldFolder::Keep(HANDLE opened) {
+  handle = opened;
   held = handle != INVALID_HANDLE_VALUE;
   if (!IsHeldAndPlain()) {
     Release();

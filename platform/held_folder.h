@@ -38,6 +38,11 @@ class HeldFolder {
   void Release();
 
  private:
+  // Opened on the link itself where the system has links, so that a link
+  // shows as one instead of being followed.
+  static DWORD HoldFlags();
+  // Takes `opened` as the hold, or releases it where it is no plain folder.
+  bool Keep(HANDLE opened);
   HANDLE handle;
   bool held;
   bool wide;

@@ -18,9 +18,12 @@ bool Reported(bool read, DWORD* attributes, DWORD* tag) {
 
 }  // namespace
 
-bool ReadFolderEntry(const char* path, DWORD* attributes, DWORD* tag) {
-  WIN32_FIND_DATAA entry = {};
-  HANDLE search = FindFirstFileA(path, &entry);
+namespace {
+
+template <typename Entry, typename Char>
+bool ReadEntry(HANDLE(WINAPI* find)(const Char*, Entry*), const Char* path, DWORD* attributes, DWORD* tag) {
+  Entry entry = {};
+  HANDLE search = find(path, &entry);
   bool read = search != INVALID_HANDLE_VALUE;
   if (read) {
     FindClose(search);
@@ -30,14 +33,12 @@ bool ReadFolderEntry(const char* path, DWORD* attributes, DWORD* tag) {
   return Reported(read, attributes, tag);
 }
 
+}  // namespace
+
+bool ReadFolderEntry(const char* path, DWORD* attributes, DWORD* tag) {
+  return ReadEntry(FindFirstFileA, path, attributes, tag);
+}
+
 bool ReadFolderEntryW(const wchar_t* path, DWORD* attributes, DWORD* tag) {
-  WIN32_FIND_DATAW entry = {};
-  HANDLE search = FindFirstFileW(path, &entry);
-  bool read = search != INVALID_HANDLE_VALUE;
-  if (read) {
-    FindClose(search);
-    *attributes = entry.dwFileAttributes;
-    *tag = entry.dwReserved0;
-  }
-  return Reported(read, attributes, tag);
+  return ReadEntry(FindFirstFileW, path, attributes, tag);
 }
