@@ -458,13 +458,21 @@ TEST_F(Hardening, AWorkerThatDoesNotReadBackIsNeverStarted) {
   ExpectOldGameAndNothingFinished();
 }
 
-// A profile whose temporary folder is named outside the ANSI code page:
-// the run's folder goes into the system's temporary folder on NT, and on 9x
-// (run by ctest as Windows 98), which has no other, into the game folder,
-// the last one left; nothing stays anywhere.
+// A profile whose temporary folder is named outside the ANSI code page,
+// and on NT a file where the system's temporary folder should be: the
+// run's folder goes into the game folder, the last one left (on 9x, run by
+// ctest as Windows 98, there is no system's one); nothing stays anywhere.
 TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   const std::wstring temporary = L"C:\\users\\Public\\\x0412\x0440\x0435\x043c\x044f";
   ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  const bool nt = GetVersion() < 0x80000000u;
+  std::string systemTemp = SystemTempDirectory();
+  systemTemp.pop_back();
+  const std::string aside = systemTemp + ".aside";
+  if (nt) {
+    ASSERT_TRUE(MoveFileA(systemTemp.c_str(), aside.c_str())) << GetLastError();
+    ASSERT_TRUE(WriteFileBytes(systemTemp, "not a folder"));
+  }
   wchar_t oldTemp[MAX_PATH] = {}, oldTmp[MAX_PATH] = {};
   GetEnvironmentVariableW(L"TEMP", oldTemp, MAX_PATH);
   GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH);
@@ -496,11 +504,13 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   FinishProcess(launcher, 90000);
   SetEnvironmentVariableW(L"TEMP", oldTemp);
   SetEnvironmentVariableW(L"TMP", oldTmp);
+  if (nt) {
+    EXPECT_TRUE(DeleteFileA(systemTemp.c_str()));
+    EXPECT_TRUE(MoveFileA(aside.c_str(), systemTemp.c_str())) << GetLastError();
+  }
   EXPECT_NE(seen.find('?'), std::string::npos) << seen << ": the code page holds these letters";
   EXPECT_EQ(box, kSuccess);
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  std::string parent = GetVersion() >= 0x80000000u ? game.directory : std::string(windows) + "\\temp";
+  std::string parent = game.directory;
   CharLowerA(&parent[0]);
   CharLowerA(&runFrom[0]);
   EXPECT_EQ(runFrom.rfind(parent + "\\vt3_", 0), 0u) << runFrom << ": the worker ran elsewhere";
