@@ -485,9 +485,12 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   Fault("slow 40\n");
   HANDLE launcher = StartProcess("\"" + Sibling("Vt3update.exe") + "\"");
   // The worker: the program that runs from a run folder. A process only
-  // just started may not yet list its modules.
+  // just started may not yet list its modules. A box first: none was started.
   std::string runFrom;
-  for (int i = 0; i < 3000 && runFrom.empty() && WaitForSingleObject(launcher, 10) == WAIT_TIMEOUT; ++i) {
+  for (int i = 0;
+       i < 3000 && runFrom.empty() && !FindWindowA("#32770", kBoxCaption) &&
+       WaitForSingleObject(launcher, 10) == WAIT_TIMEOUT;
+       ++i) {
     HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32 entry = {sizeof entry};
     for (BOOL more = Process32First(processes, &entry); more && runFrom.empty(); more = Process32Next(processes, &entry)) {
