@@ -12,24 +12,28 @@ namespace {
 // looked up, so that its absence is a failure to name, not to load.
 typedef BOOL(WINAPI* AcquireContextFunction)(ULONG_PTR*, LPCSTR, LPCSTR, DWORD, DWORD);
 typedef BOOL(WINAPI* GenRandomFunction)(ULONG_PTR, DWORD, BYTE*);
-typedef BOOL(WINAPI* ReleaseContextFunction)(ULONG_PTR, DWORD);
 
 constexpr DWORD kProvRsaFull = 1;
 constexpr DWORD kVerifyContext = 0xF0000000;  // CRYPT_VERIFYCONTEXT: no key container
 
 }  // namespace
 
+// One context for the whole run: acquiring one loads and starts the
+// provider, which costs far more than the bytes. Kept until the process
+// ends, which lets it go; a failed acquisition is tried again next time.
 bool RandomBytes(void* bytes, uint32_t size) {
-  HMODULE advapi = GetModuleHandleA("advapi32.dll");
-  auto acquire = LookUpFunction<AcquireContextFunction>(advapi, "CryptAcquireContextA");
-  auto generate = LookUpFunction<GenRandomFunction>(advapi, "CryptGenRandom");
-  auto release = LookUpFunction<ReleaseContextFunction>(advapi, "CryptReleaseContext");
-  if (!acquire || !generate || !release) return false;
-  ULONG_PTR provider = 0;
-  if (!acquire(&provider, nullptr, nullptr, kProvRsaFull, kVerifyContext)) return false;
-  bool filled = generate(provider, size, static_cast<BYTE*>(bytes)) != 0;
-  release(provider, 0);
-  return filled;
+  static GenRandomFunction generate = nullptr;
+  static ULONG_PTR provider = 0;
+  if (!provider) {
+    HMODULE advapi = GetModuleHandleA("advapi32.dll");
+    auto acquire = LookUpFunction<AcquireContextFunction>(advapi, "CryptAcquireContextA");
+    generate = LookUpFunction<GenRandomFunction>(advapi, "CryptGenRandom");
+    if (!acquire || !generate || !acquire(&provider, nullptr, nullptr, kProvRsaFull, kVerifyContext)) {
+      provider = 0;
+      return false;
+    }
+  }
+  return generate(provider, size, static_cast<BYTE*>(bytes)) != 0;
 }
 
 bool RandomDigits(char* digits) {
