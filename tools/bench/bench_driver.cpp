@@ -63,10 +63,10 @@ int main(int argc, char** argv) {
   CloseHandle(idle);
   std::printf("# baseline_peak_working_set_mb %.1f\n", idleMemory.PeakWorkingSetSize / 1048576.0);
   std::printf("# mode cpu_over_wall(wine's view) peak_working_set_mb bar_delay_ms_max bar_delay_ms_median update_ms stage_ms\n");
-  std::printf("# bytes outside_game_bytes game_bytes outside_at_stage_start_bytes\n");
+  std::printf("# written outside_game_bytes game_bytes outside_at_stage_start_bytes\n");
   // Even runs measure CPU and time undisturbed; odd runs also record the
   // bar's positions.
-  for (int run = 0; run < 3 * runs + 1; ++run) {
+  for (int run = 0; run < 4 * runs + 1; ++run) {
     bool watchBar = run < 2 * runs && run % 2 == 1;
     bool countBytes = run == 2 * runs;
     bool paired = run > 2 * runs, scanned = paired && run % 2 == 0;
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     if (countBytes) {
       outsideAtEnd = SnapshotOutsideGame();
       Snapshot(game.directory + "\\", &gameAtEnd);
-      std::printf("bytes %llu %llu %llu\n",
+      std::printf("written %llu %llu %llu\n",
                   static_cast<unsigned long long>(BytesWritten(outsideBefore, {&outsideAtStage, &outsideAtEnd})),
                   static_cast<unsigned long long>(BytesWritten(gameBefore, {&gameAtEnd})),
                   static_cast<unsigned long long>(BytesWritten(outsideBefore, {&outsideAtStage})));

@@ -69,7 +69,7 @@ def figures(tree):
     f["plain update"], f["scanned update"] = plain, scanned
     f["scanner cost"] = [s - p for s, p in zip(scanned, plain)]
     for r in runs:
-        if r[0] == "bytes":
+        if r[0] == "written":
             f["bytes outside"] = [int(r[1]) / MB]
             f["bytes game"] = [int(r[2]) / MB]
             f["bytes outside at stage"] = [int(r[3]) / MB]
