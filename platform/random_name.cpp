@@ -16,24 +16,33 @@ typedef BOOL(WINAPI* GenRandomFunction)(ULONG_PTR, DWORD, BYTE*);
 constexpr DWORD kProvRsaFull = 1;
 constexpr DWORD kVerifyContext = 0xF0000000;  // CRYPT_VERIFYCONTEXT: no key container
 
+GenRandomFunction generate = nullptr;
+ULONG_PTR provider = 0;
+
+// Acquiring a context loads and starts the provider, which costs far more
+// than the bytes.
+bool AcquireSource() {
+  HMODULE advapi = GetModuleHandleA("advapi32.dll");
+  auto acquire = LookUpFunction<AcquireContextFunction>(advapi, "CryptAcquireContextA");
+  generate = LookUpFunction<GenRandomFunction>(advapi, "CryptGenRandom");
+  if (!acquire || !generate || !acquire(&provider, nullptr, nullptr, kProvRsaFull, kVerifyContext)) provider = 0;
+  return provider != 0;
+}
+
 }  // namespace
 
-// One context for the whole run: acquiring one loads and starts the
-// provider, which costs far more than the bytes. Kept until the process
-// ends, which lets it go; a failed acquisition is tried again next time.
+// One context for all the names of a run (ReleaseRandomSource); a failed
+// acquisition is tried again next time.
 bool RandomBytes(void* bytes, uint32_t size) {
-  static GenRandomFunction generate = nullptr;
-  static ULONG_PTR provider = 0;
-  if (!provider) {
-    HMODULE advapi = GetModuleHandleA("advapi32.dll");
-    auto acquire = LookUpFunction<AcquireContextFunction>(advapi, "CryptAcquireContextA");
-    generate = LookUpFunction<GenRandomFunction>(advapi, "CryptGenRandom");
-    if (!acquire || !generate || !acquire(&provider, nullptr, nullptr, kProvRsaFull, kVerifyContext)) {
-      provider = 0;
-      return false;
-    }
-  }
+  if (!provider && !AcquireSource()) return false;
   return generate(provider, size, static_cast<BYTE*>(bytes)) != 0;
+}
+
+void ReleaseRandomSource() {
+  typedef BOOL(WINAPI * ReleaseContextFunction)(ULONG_PTR, DWORD);
+  auto release = LookUpFunction<ReleaseContextFunction>(GetModuleHandleA("advapi32.dll"), "CryptReleaseContext");
+  if (provider && release) release(provider, 0);
+  provider = 0;
 }
 
 bool RandomDigits(char* digits) {

@@ -167,7 +167,10 @@ struct PendingLink {
 // Saves the link (see PendingLink); true once saved.
 bool SaveFresh(const WCHAR* linkPath, const char* target, const char* workingDirectory, const char* arguments,
                PendingLink* pending) {
-  lstrcpynW(pending->link, linkPath, MAX_PATH);
+  int length = 0;
+  while (length < MAX_PATH - 1 && linkPath[length]) ++length;
+  std::memcpy(pending->link, linkPath, length * sizeof(WCHAR));
+  pending->link[length] = 0;
   pending->fresh[0] = 0;
   pending->saved = false;
   IShellLinkA* link = nullptr;

@@ -44,8 +44,12 @@ def figures(tree):
         f["work/resident floor"] = [o / (w[6] + w[7] + w[8]) for o, w in zip(own, work)]
         f["work/honest floor"] = [o / (w[9] + w[10] + w[11]) for o, w in zip(own, work)]
     first = [list(map(float, l[6:].replace('|', ' ').split())) for l in lines(f"{d}/work.txt") if l.startswith("first")]
-    if first:
+    if first and work:
         f["first folder+name"] = [first[0][3] + first[0][4]]
+        # A tree that takes its random source once per process pays it in
+        # the first run only; a launcher is one run: added to each.
+        once = max(0.0, f["first folder+name"][0] - statistics.median(a + b for a, b in zip(f["folder"], f["name"])))
+        f["work/honest floor, source once"] = [(o + once) / (w[9] + w[10] + w[11]) for o, w in zip(own, work)]
     ticks = {}
     for line in lines(f"{d}/ticks.txt"):
         name, t, ns = line.split()
@@ -115,7 +119,9 @@ row("   honest floor (fresh memory and sections): 150", "fresh_unz")
 row("   honest floor: 130", "fresh130")
 row("   honest floor: 134", "fresh134")
 row("   work (without the check) / floor in resident memory", "work/resident floor")
-row("   work (without the check) / honest floor", "work/honest floor", "<= 1.2", lambda m: m <= 1.2)
+row("   work (without the check) / honest floor", "work/honest floor")
+row("   the same with the first run's random source added to each", "work/honest floor, source once", "<= 1.2",
+    lambda m: m <= 1.2)
 row("2. CPU time / wall time while the data stage works", "cpu/wall", "<= 0.02", lambda m: m <= 0.02)
 row("3. Peak working set (MB)", "peak")
 row("   of a launcher that stops at its first check (Wine and the program)", "idle peak")
