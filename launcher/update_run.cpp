@@ -21,6 +21,7 @@
 #include "platform/game_settings.h"
 #include "platform/held_folder.h"
 #include "platform/private_folder.h"
+#include "platform/random_name.h"
 #include "platform/redirection_trust.h"
 #include "platform/system_library.h"
 #include "transport/control_block.h"
@@ -228,6 +229,9 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
         !WriteResourceToFile(kWorkerPayload, workerFile, &heldWorker))
       fail(kStatusWorkerNotExtracted, 0);
   }
+  // The last name of this run is made: the provider's pages go before the
+  // dialog's come.
+  ReleaseRandomSource();
 
   SharedSection control;
   volatile ControlBlock* block = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/held_file.h"
 
+#include <zlib.h>
+
 #include <cstring>
 
 #include "platform/busy_retry.h"
@@ -22,6 +24,22 @@ bool ReadsBackAs(HANDLE file, const void* bytes, uint32_t size) {
     if (got == 0) return compared == size;
     if (got > size - compared || std::memcmp(chunk, expected + compared, got) != 0) return false;
     compared += got;
+  }
+}
+
+// The bytes as read back have the length and CRC-32 of those written.
+bool ReadsBackSummed(HANDLE file, const PieceSink& written) {
+  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) return false;
+  unsigned char chunk[65536];
+  uint32_t read = 0;
+  uLong crc = crc32(0, Z_NULL, 0);
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) return false;
+    if (got == 0) return read == written.size && static_cast<uint32_t>(crc) == written.crc;
+    if (got > written.size - read) return false;
+    crc = crc32(crc, chunk, got);
+    read += got;
   }
 }
 
@@ -93,6 +111,21 @@ bool OpenForRename(void* context) {
 
 }  // namespace
 
+bool PieceSink::Put(const void* bytes, uint32_t length) {
+  if (length > UINT32_MAX - size || !WriteAll(file, bytes, length)) return false;
+  crc = static_cast<uint32_t>(crc32(crc, static_cast<const Bytef*>(bytes), length));
+  size += length;
+  return true;
+}
+
+// How the bytes get into the file, and how the read-back checks them.
+struct HeldFile::Content {
+  const void* bytes;  // all of them at once, compared byte for byte
+  uint32_t size;
+  PieceProducer produce;  // or made in pieces, checked by their sum
+  void* context;
+};
+
 HeldFile::HeldFile() : handle(INVALID_HANDLE_VALUE), renamable(false), deletable(false), identity(), path() {}
 
 HeldFile::~HeldFile() { Release(); }
@@ -103,6 +136,17 @@ void HeldFile::Release() {
 }
 
 bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool renamable, bool replacing) {
+  Content content = {bytes, size, nullptr, nullptr};
+  return WriteContent(path, content, renamable, replacing);
+}
+
+bool HeldFile::WriteProduced(const char* path, PieceProducer produce, void* context, bool renamable,
+                             bool replacing) {
+  Content content = {nullptr, 0, produce, context};
+  return WriteContent(path, content, renamable, replacing);
+}
+
+bool HeldFile::WriteContent(const char* path, const Content& content, bool renamable, bool replacing) {
   Release();
   this->renamable = deletable = false;
   // A renamable file is taken again by its name for the rename.
@@ -113,10 +157,12 @@ bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool re
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (writer == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION written;
+  PieceSink sink = {writer, static_cast<uint32_t>(crc32(0, Z_NULL, 0)), 0};
+  bool made = content.produce ? content.produce(content.context, &sink) : WriteAll(writer, content.bytes, content.size);
   // On disk before anything puts the file in place of another. NT's
   // CloseHandle does not report the cache's failure to write it out, and
   // the read-back below reads the cache: the flush is the only word.
-  if (!WriteAll(writer, bytes, size) || !HasOneLink(writer, &written) ||
+  if (!made || !HasOneLink(writer, &written) ||
       (replacing && !FlushFileToDisk(writer))) {
     CloseHandle(writer);
     DeleteFileA(path);
@@ -135,7 +181,9 @@ bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool re
   NoteFileClosed(path);
   HANDLE held = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (bridge != INVALID_HANDLE_VALUE) CloseHandle(bridge);
-  if (held == INVALID_HANDLE_VALUE || !closed || !SameFile(written, held) || !ReadsBackAs(held, bytes, size)) {
+  bool kept = held != INVALID_HANDLE_VALUE && closed && SameFile(written, held) &&
+              (content.produce ? ReadsBackSummed(held, sink) : ReadsBackAs(held, content.bytes, content.size));
+  if (!kept) {
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     // Deleting a name never touches the file another name may lead to.
     DeleteFileA(path);

@@ -8,6 +8,17 @@
 
 #include <cstdint>
 
+// What a producer of a file's bytes hands them to, piece by piece: written
+// in order, and summed for the read-back.
+struct PieceSink {
+  bool Put(const void* bytes, uint32_t size);
+  HANDLE file;
+  uint32_t crc;
+  uint32_t size;
+};
+// Makes a file's bytes into `sink`; false on failure.
+typedef bool (*PieceProducer)(void* context, PieceSink* sink);
+
 class HeldFile {
  public:
   HeldFile();
@@ -26,6 +37,11 @@ class HeldFile {
   // `replacing` (a file that is to take another's place) the bytes are on
   // disk before this returns, or it fails (FlushFileToDisk).
   bool Write(const char* path, const void* bytes, uint32_t size, bool renamable = false, bool replacing = false);
+  // The same with the bytes made piece by piece by `produce`, so that no
+  // copy of the whole file need exist: what reads back through the held
+  // handle must have the length and CRC-32 of what was written.
+  bool WriteProduced(const char* path, PieceProducer produce, void* context, bool renamable = false,
+                     bool replacing = false);
   // Renames a renamable held file to `target`, replacing it, through a
   // handle (NT): the file put in place is the one written, whatever another
   // program did to its name meanwhile. `target` is a name in `folder`, an
@@ -41,6 +57,8 @@ class HeldFile {
   void Release();
 
  private:
+  struct Content;
+  bool WriteContent(const char* path, const Content& content, bool renamable, bool replacing);
   bool TakeForRename();
 
   HANDLE handle;

@@ -12,24 +12,45 @@ namespace {
 // looked up, so that its absence is a failure to name, not to load.
 typedef BOOL(WINAPI* AcquireContextFunction)(ULONG_PTR*, LPCSTR, LPCSTR, DWORD, DWORD);
 typedef BOOL(WINAPI* GenRandomFunction)(ULONG_PTR, DWORD, BYTE*);
-typedef BOOL(WINAPI* ReleaseContextFunction)(ULONG_PTR, DWORD);
+// RtlGenRandom, exported by that name from Windows XP on: the same source
+// without starting a provider, which costs a run tens of milliseconds and
+// megabytes of pages.
+typedef BOOLEAN(WINAPI* SystemRandomFunction)(void*, ULONG);
 
 constexpr DWORD kProvRsaFull = 1;
 constexpr DWORD kVerifyContext = 0xF0000000;  // CRYPT_VERIFYCONTEXT: no key container
 
+GenRandomFunction generate = nullptr;
+ULONG_PTR provider = 0;
+SystemRandomFunction systemRandom = nullptr;
+
+// Acquiring a context loads and starts the provider, which costs far more
+// than the bytes.
+bool AcquireSource() {
+  HMODULE advapi = GetModuleHandleA("advapi32.dll");
+  systemRandom = LookUpFunction<SystemRandomFunction>(advapi, "SystemFunction036");
+  if (systemRandom) return true;
+  auto acquire = LookUpFunction<AcquireContextFunction>(advapi, "CryptAcquireContextA");
+  generate = LookUpFunction<GenRandomFunction>(advapi, "CryptGenRandom");
+  if (!acquire || !generate || !acquire(&provider, nullptr, nullptr, kProvRsaFull, kVerifyContext)) provider = 0;
+  return provider != 0;
+}
+
 }  // namespace
 
+// One context for all the names of a run (ReleaseRandomSource); a failed
+// acquisition is tried again next time.
 bool RandomBytes(void* bytes, uint32_t size) {
-  HMODULE advapi = GetModuleHandleA("advapi32.dll");
-  auto acquire = LookUpFunction<AcquireContextFunction>(advapi, "CryptAcquireContextA");
-  auto generate = LookUpFunction<GenRandomFunction>(advapi, "CryptGenRandom");
-  auto release = LookUpFunction<ReleaseContextFunction>(advapi, "CryptReleaseContext");
-  if (!acquire || !generate || !release) return false;
-  ULONG_PTR provider = 0;
-  if (!acquire(&provider, nullptr, nullptr, kProvRsaFull, kVerifyContext)) return false;
-  bool filled = generate(provider, size, static_cast<BYTE*>(bytes)) != 0;
-  release(provider, 0);
-  return filled;
+  if (!systemRandom && !provider && !AcquireSource()) return false;
+  if (systemRandom) return systemRandom(bytes, size) != 0;
+  return generate(provider, size, static_cast<BYTE*>(bytes)) != 0;
+}
+
+void ReleaseRandomSource() {
+  typedef BOOL(WINAPI * ReleaseContextFunction)(ULONG_PTR, DWORD);
+  auto release = LookUpFunction<ReleaseContextFunction>(GetModuleHandleA("advapi32.dll"), "CryptReleaseContext");
+  if (provider && release) release(provider, 0);
+  provider = 0;
 }
 
 bool RandomDigits(char* digits) {

@@ -6,6 +6,10 @@
 
 // Fills `bytes` from the system's cryptographic random source.
 bool RandomBytes(void* bytes, uint32_t size);
+// The source is taken once and kept for the names that follow. This lets
+// it go, and the provider's pages with it, when no name is needed for a
+// while; the next RandomBytes takes it again.
+void ReleaseRandomSource();
 constexpr unsigned kRandomDigits = 16;
 // kRandomDigits random hexadecimal digits and a terminator.
 bool RandomDigits(char* digits);

@@ -99,6 +99,42 @@ bool InflateCompInto(const void* bytes, uint32_t length, unsigned char* destinat
   return sizeRight;
 }
 
+bool InflateCompPieces(const void* bytes, uint32_t length, InflatedPiece told, void* context) {
+  uint32_t rawSize;
+  if (!CompRawSize(bytes, length, &rawSize)) return false;
+  unsigned char* piece = static_cast<unsigned char*>(std::malloc(kInflatePiece));
+  if (!piece) return false;
+  z_stream stream;
+  std::memset(&stream, 0, sizeof stream);
+  stream.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(bytes) + kCompHeaderSize);
+  stream.avail_in = length - kCompHeaderSize;
+  if (inflateInit(&stream) != Z_OK) {
+    std::free(piece);
+    std::fputs(kStreamErrorText, stdout);
+    std::fflush(stdout);
+    return false;
+  }
+  int result = Z_OK;
+  bool taken = true;
+  // One piece past rawSize at most: a stream that goes on tells by it.
+  while (result == Z_OK && taken && stream.total_out <= rawSize) {
+    stream.next_out = piece;
+    stream.avail_out = kInflatePiece;
+    result = inflate(&stream, Z_NO_FLUSH);
+    uint32_t produced = kInflatePiece - stream.avail_out;
+    if ((result == Z_OK || result == Z_STREAM_END) && produced && stream.total_out <= rawSize)
+      taken = told(piece, produced, context);
+  }
+  bool sizeRight = result == Z_STREAM_END && stream.total_out == rawSize;
+  inflateEnd(&stream);
+  std::free(piece);
+  if (!taken) return false;
+  if (!sizeRight) std::fputs(kBadSizeText, stdout);
+  if (result != Z_STREAM_END && result != Z_OK) std::fputs(kStreamErrorText, stdout);
+  std::fflush(stdout);
+  return sizeRight;
+}
+
 bool IsCompContainer(const void* bytes, uint32_t length) {
   return bytes && length >= kCompHeaderSize && std::memcmp(bytes, "COMP", 4) == 0;
 }

@@ -29,3 +29,11 @@ bool InflateCompInto(const void* bytes, uint32_t length, unsigned char* destinat
 // The same for bytes the caller keeps (a resource): always a new block, or
 // null; for plain data a copy.
 unsigned char* InflateCompCopy(const void* bytes, uint32_t length, uint32_t* resultLength);
+
+// Told each piece a container inflates to, in order; false stops it.
+typedef bool (*InflatedPiece)(const unsigned char* bytes, uint32_t size, void* context);
+// Inflates a container through one small buffer, reused for every piece,
+// so that the whole is never in memory at once. False, with the decoder's
+// texts, unless the stream ends at exactly its rawSize bytes, or when
+// `told` refused a piece.
+bool InflateCompPieces(const void* bytes, uint32_t length, InflatedPiece told, void* context);

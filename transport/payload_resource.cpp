@@ -14,6 +14,20 @@ bool WriteWhole(const char* path, const void* bytes, uint32_t size, HeldFile* ho
   return (hold ? hold : &file)->Write(path, bytes, size, renamable, replacing);
 }
 
+bool PutPiece(const unsigned char* bytes, uint32_t size, void* sink) {
+  return static_cast<PieceSink*>(sink)->Put(bytes, size);
+}
+
+struct Packed {
+  const void* bytes;
+  uint32_t size;
+};
+
+bool InflateInto(void* context, PieceSink* sink) {
+  const Packed* packed = static_cast<const Packed*>(context);
+  return InflateCompPieces(packed->bytes, packed->size, PutPiece, sink);
+}
+
 }  // namespace
 
 bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, const void** bytes,
@@ -39,13 +53,12 @@ bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold, bool rep
   uint32_t size;
   if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return false;
   if (!IsCompContainer(bytes, size)) return WriteWhole(path, bytes, size, hold, false, replacing);
-  // Inflated straight from the image: the resource needs no heap copy.
-  uint32_t length = 0;
-  unsigned char* inflated = InflateCompCopy(bytes, size, &length);
+  // Inflated straight from the image into the file, a piece at a time:
+  // neither the resource nor the inflated whole needs a heap block.
+  Packed packed = {bytes, size};
+  HeldFile file;
+  bool written = (hold ? hold : &file)->WriteProduced(path, InflateInto, &packed, false, replacing);
   LeaveWorkingSet(bytes, size);
-  if (!inflated) return false;
-  bool written = WriteWhole(path, inflated, length, hold, false, replacing);
-  std::free(inflated);
   return written;
 }
 

@@ -156,8 +156,23 @@ bool SaveRetrying(IPersistFile* file, const WCHAR* path) {
       &save);
 }
 
-// True once the link is saved under its name.
-bool SaveShortcut(const WCHAR* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
+// A link on its way: on NT saved under a fresh name beside its own, to be
+// renamed over it; on 9x saved under its own name at once.
+struct PendingLink {
+  WCHAR link[MAX_PATH];
+  WCHAR fresh[MAX_PATH];  // empty where no fresh name was made
+  bool saved;
+};
+
+// Saves the link (see PendingLink); true once saved.
+bool SaveFresh(const WCHAR* linkPath, const char* target, const char* workingDirectory, const char* arguments,
+               PendingLink* pending) {
+  int length = 0;
+  while (length < MAX_PATH - 1 && linkPath[length]) ++length;
+  std::memcpy(pending->link, linkPath, length * sizeof(WCHAR));
+  pending->link[length] = 0;
+  pending->fresh[0] = 0;
+  pending->saved = false;
   IShellLinkA* link = nullptr;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                               reinterpret_cast<void**>(&link))))
@@ -166,32 +181,55 @@ bool SaveShortcut(const WCHAR* linkPath, const char* target, const char* working
   link->SetArguments(arguments);
   link->SetWorkingDirectory(workingDirectory);
   IPersistFile* file = nullptr;
-  bool placed = false;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    WCHAR fresh[MAX_PATH];
-    auto move = KernelFunction<MoveFileExWFunction>("MoveFileExW");
-    auto remove = KernelFunction<DeleteFileWFunction>("DeleteFileW");
-    if (move && remove && FreshNameBeside(linkPath, fresh)) {
-      LinkNames names = {move, remove, fresh, linkPath};
-      bool saved = SaveRetrying(file, fresh);
-      if (saved) NoteFileClosedW(fresh);
-      placed = PutInPlace(&names, saved);
+    bool canMove = KernelFunction<MoveFileExWFunction>("MoveFileExW") && KernelFunction<DeleteFileWFunction>("DeleteFileW");
+    if (canMove && FreshNameBeside(linkPath, pending->fresh)) {
+      pending->saved = SaveRetrying(file, pending->fresh);
+      if (pending->saved) NoteFileClosedW(pending->fresh);
     } else if (!IsWindowsNT() && SaveRetrying(file, linkPath)) {
+      pending->fresh[0] = 0;
       NoteFileClosedW(linkPath);
-      placed = true;
+      pending->saved = true;
+    } else {
+      pending->fresh[0] = 0;
     }
     file->Release();
   }
   link->Release();
-  return placed;
+  return pending->saved;
 }
 
-bool CreatePair(const WCHAR* folder, const char* target, const char* gameDirectory) {
-  WCHAR link[MAX_PATH];
-  bool noSetup = !JoinPath(link, folder, "\\Vantor 3 (NoSetup).lnk") ||
-                 SaveShortcut(link, target, gameDirectory, "-NoSetup");
-  bool setup = !JoinPath(link, folder, "\\Vantor 3.lnk") || SaveShortcut(link, target, gameDirectory, "-Setup");
-  return noSetup && setup;
+// True once the link is under its own name; a fresh file that cannot take
+// its place is removed.
+bool PlaceSaved(const PendingLink& pending) {
+  if (!pending.fresh[0]) return pending.saved;
+  LinkNames names = {KernelFunction<MoveFileExWFunction>("MoveFileExW"),
+                     KernelFunction<DeleteFileWFunction>("DeleteFileW"), pending.fresh, pending.link};
+  return PutInPlace(&names, pending.saved);
+}
+
+// True once the link is saved under its name.
+bool SaveShortcut(const WCHAR* linkPath, const char* target, const char* workingDirectory, const char* arguments) {
+  PendingLink pending;
+  SaveFresh(linkPath, target, workingDirectory, arguments, &pending);
+  return PlaceSaved(pending);
+}
+
+// Saves the two links of a folder; a name too long for it is nothing to
+// make. The links saved are added to `pending`; false when one failed.
+bool SavePair(const WCHAR* folder, const char* target, const char* gameDirectory, PendingLink* pending, int* count) {
+  static const struct {
+    const char* name;
+    const char* arguments;
+  } pair[] = {{"\\Vantor 3 (NoSetup).lnk", "-NoSetup"}, {"\\Vantor 3.lnk", "-Setup"}};
+  bool saved = true;
+  for (const auto& link : pair) {
+    WCHAR path[MAX_PATH];
+    if (!JoinPath(path, folder, link.name)) continue;
+    PendingLink* next = &pending[(*count)++];
+    if (!SaveFresh(path, target, gameDirectory, link.arguments, next)) saved = false;
+  }
+  return saved;
 }
 
 // A folder shortcuts go into, held with the folder on the way to it below
@@ -255,18 +293,25 @@ bool CreateShortcuts(const char* game, bool startMenu, bool desktop) {
   // A folder the system does not have (no all-users Programs folder on 9x
   // without profiles), or a name too long for it, is nothing to make.
   bool made = true;
-  if (startMenu) {
-    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-      // A folder refused as a link is left alone, and counts as done.
-      ShortcutFolder folder;
-      if (HoldShortcutFolder(csidl, true, &folder) && !CreatePair(folder.path, target, gameDirectory)) made = false;
-    }
-  }
-  if (desktop) {
-    ShortcutFolder folder;
-    if (HoldShortcutFolder(CSIDL_DESKTOP, false, &folder) && !CreatePair(folder.path, target, gameDirectory))
+  // Every link is saved under its fresh name before any is renamed: a
+  // scanner holds each fresh file for a moment, and so its holds overlap
+  // instead of adding up. The folders stay held until all are in place.
+  ShortcutFolder folders[3];
+  PendingLink pending[6];
+  int count = 0;
+  const struct {
+    bool wanted;
+    int csidl;
+    bool make;
+  } places[] = {{startMenu, CSIDL_PROGRAMS, true}, {startMenu, CSIDL_COMMON_PROGRAMS, true}, {desktop, CSIDL_DESKTOP, false}};
+  for (int i = 0; i < 3; ++i) {
+    // A folder refused as a link is left alone, and counts as done.
+    if (places[i].wanted && HoldShortcutFolder(places[i].csidl, places[i].make, &folders[i]) &&
+        !SavePair(folders[i].path, target, gameDirectory, pending, &count))
       made = false;
   }
+  for (int i = 0; i < count; ++i)
+    if (!PlaceSaved(pending[i])) made = false;
   return made;
 }
 

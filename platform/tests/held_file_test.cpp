@@ -72,4 +72,40 @@ TEST(HeldFile, ALinkOrAnotherFileAtAHandOverIsRefused) {
   DeleteFileA(target.c_str());
 }
 
+// Bytes changed in place where the file changes hands (the bridge lets a
+// writer in) never read back as written: neither against the bytes nor,
+// for a file made in pieces, against their sum. Untouched, both hold.
+TEST(HeldFile, BytesChangedAtTheHandOverDoNotReadBack) {
+  static bool change;
+  fileClosedHook = [](const char* name) {
+    if (!change) return;
+    HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD written = 0;
+    SetFilePointer(file, 70000, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(WriteFile(file, "!", 1, &written, nullptr)) << name;
+    CloseHandle(file);
+  };
+  std::string path = TempDirectory() + "held_changed.tmp", read;
+  std::string bytes(150000, 'b');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 13);
+  // Three pieces, as an inflating producer would hand them over.
+  PieceProducer pieces = [](void* context, PieceSink* sink) {
+    const std::string& all = *static_cast<const std::string*>(context);
+    return sink->Put(all.data(), 65536) && sink->Put(all.data() + 65536, 65536) &&
+           sink->Put(all.data() + 131072, static_cast<uint32_t>(all.size() - 131072));
+  };
+  for (bool produced : {false, true})
+    for (bool changed : {false, true}) {
+      change = changed;
+      HeldFile held;
+      bool kept = produced ? held.WriteProduced(path.c_str(), pieces, &bytes)
+                           : held.Write(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
+      EXPECT_EQ(kept, !changed) << produced;
+      EXPECT_EQ(ReadFileBytes(path, &read) && read == bytes, !changed) << produced << changed << ": left behind";
+      held.Release();
+      DeleteFileA(path.c_str());
+    }
+  fileClosedHook = nullptr;
+}
+
 }  // namespace

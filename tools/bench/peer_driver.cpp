@@ -1,9 +1,10 @@
 // Benchmark driver for ours against the NSIS peer, inside one Wine prefix:
 // starts each patcher in turn, RUNS times, and prints one line per run:
-//   PATCHER start_ms peak_working_set_mb written_bytes file_bytes
+//   PATCHER start_ms peak_working_set_mb written_bytes file_bytes game_bytes
 // The start is the time from the patcher's start to its worker's; the
-// bytes written are those the patcher left in the temporary folder by
-// then. The patcher's CPU time while the worker works is read outside Wine
+// bytes written are those of the files it had created or changed by then
+// outside the game folder (wherever its temporary files went), and
+// separately in the game folder. The patcher's CPU time while the worker works is read outside Wine
 // (which cannot tell another process's times), from the marks this driver
 // leaves: start-PATCHER-RUN and end-PATCHER-RUN, holding the file name.
 //   peer_driver MARKS RUNS PATCHER...
@@ -25,9 +26,9 @@ void Mark(const std::string& folder, const std::string& name, const std::string&
   WriteFileBytes(folder + "\\" + name, patcher.substr(patcher.find_last_of('\\') + 1));
 }
 
-bool ReadReport(const std::string& path, double* started, unsigned long long* written) {
+bool ReadReport(const std::string& path, double* started) {
   std::string text;
-  return ReadFileBytes(path, &text) && std::sscanf(text.c_str(), "%lf %llu", started, written) == 2;
+  return ReadFileBytes(path, &text) && std::sscanf(text.c_str(), "%lf", started) == 1;
 }
 
 }  // namespace
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
   std::string marks = argv[1];
   int runs = std::atoi(argv[2]);
   std::string report = TempDirectory() + "vt3_bench_worker.txt";
-  std::printf("# patcher start_ms peak_working_set_mb written_bytes file_bytes\n");
+  std::printf("# patcher start_ms peak_working_set_mb written_bytes file_bytes game_bytes\n");
   for (int run = 0; run < runs; ++run) {
     for (int p = 3; p < argc; ++p) {
       std::string patcher = argv[p];
@@ -45,15 +46,20 @@ int main(int argc, char** argv) {
       if (!game.Create("C:\\Games\\Vantor 3", 0x0409, Sibling("vt3_standin_1_0.exe"))) return 1;
       InstallOldLobbyKey(game.directory);
       DeleteFileA(report.c_str());
-      uint64_t before = BytesUnder(TempDirectory());
+      FileSnapshot before = SnapshotOutsideGame(), gameBefore;
+      Snapshot(game.directory + "\\", &gameBefore);
       std::string tag = std::to_string(p) + "-" + std::to_string(run);
       double start = Now();
       HANDLE process = StartProcess("\"" + patcher + "\"");
       if (!process) return 1;
       double started = 0;
-      unsigned long long written = 0;
-      while (!ReadReport(report, &started, &written) && WaitForSingleObject(process, 1) == WAIT_TIMEOUT) {
+      while (!ReadReport(report, &started) && WaitForSingleObject(process, 1) == WAIT_TIMEOUT) {
       }
+      // Neither patcher writes after its worker's start until it ends.
+      FileSnapshot after = SnapshotOutsideGame(), gameAfter;
+      Snapshot(game.directory + "\\", &gameAfter);
+      uint64_t written = BytesWritten(before, {&after}, "\\vt3_bench_worker.txt");
+      uint64_t gameWritten = BytesWritten(gameBefore, {&gameAfter});
       Mark(marks, "start-" + tag, patcher);
       // The worker works for six seconds; measure the patcher over five of
       // them (the ticks are 10 ms: a resolution of 0.002).
@@ -71,10 +77,10 @@ int main(int argc, char** argv) {
       CloseHandle(process);
       WIN32_FILE_ATTRIBUTE_DATA file;
       GetFileAttributesExA(patcher.c_str(), GetFileExInfoStandard, &file);
-      std::printf("%s %.1f %.1f %llu %lu\n", patcher.substr(patcher.find_last_of('\\') + 1).c_str(),
+      std::printf("%s %.1f %.1f %llu %lu %llu\n", patcher.substr(patcher.find_last_of('\\') + 1).c_str(),
                   started > 0 ? started - start : -1.0, memory.PeakWorkingSetSize / 1048576.0,
-                  written > before ? written - before : 0ull,
-                  static_cast<unsigned long>(file.nFileSizeLow));
+                  static_cast<unsigned long long>(written), static_cast<unsigned long>(file.nFileSizeLow),
+                  static_cast<unsigned long long>(gameWritten));
       std::fflush(stdout);
       RemoveTree(game.directory);
     }

@@ -30,13 +30,28 @@ struct Outcome {
   std::string bytes;
 };
 
+bool Append(const unsigned char* bytes, uint32_t size, void* context) {
+  static_cast<std::string*>(context)->append(reinterpret_cast<const char*>(bytes), size);
+  return true;
+}
+
+// Both ways of inflating: the whole into one block, and piece by piece
+// through one reused buffer, which must agree on every container.
 Outcome InflateOnce(const std::string& container) {
+  std::string pieces;
+  bool piecewise = InflateCompPieces(container.data(), static_cast<uint32_t>(container.size()), Append, &pieces);
   unsigned char* block = static_cast<unsigned char*>(std::malloc(container.size() ? container.size() : 1));
   std::memcpy(block, container.data(), container.size());
   uint32_t length = 0;
   unsigned char* result = InflateComp(block, static_cast<uint32_t>(container.size()), &length);
   Outcome outcome{result != nullptr, result ? std::string(reinterpret_cast<char*>(result), length) : ""};
   std::free(result);
+  if (IsCompContainer(container.data(), static_cast<uint32_t>(container.size()))) {
+    EXPECT_EQ(piecewise, outcome.inflated) << container.size();
+    if (piecewise) {
+      EXPECT_TRUE(pieces == outcome.bytes) << container.size();
+    }
+  }
   return outcome;
 }
 
@@ -74,6 +89,13 @@ TEST(Comp, WrongSizesDamageAndImpossibleSizesFail) {
       MakeContainer("tiny", 400000000u),
   };
   for (const std::string& container : cases) EXPECT_FALSE(InflateOnce(container).inflated) << container.size();
+  // A piece its receiver refuses ends the inflating as a failure.
+  const std::string large = MakeContainer(Pattern(200000));
+  int told = 0;
+  EXPECT_FALSE(InflateCompPieces(large.data(), static_cast<uint32_t>(large.size()),
+                                 [](const unsigned char*, uint32_t, void* count) { return ++*static_cast<int*>(count) < 2; },
+                                 &told));
+  EXPECT_EQ(told, 2);
 }
 
 }  // namespace
