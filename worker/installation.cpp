@@ -233,6 +233,30 @@ bool CarriedGameVersion(char* version) {
          GetImageFileVersion(static_cast<const unsigned char*>(bytes), size, version);
 }
 
+enum class JoystickStep { kDone, kLeftOpen, kFailed };
+
+// The joystick step. It stays open (and the update's record with it) where
+// the player's settings are back as they were (a file still held after the
+// retries: the game running, a scanner): the game plays with them, the
+// update is complete, and once the files can be moved a rerun does what is
+// left. It fails (code 13, whose box tells the player to delete
+// joystick.ini) only where they could not be put back, or where data or
+// data\players is a link: nothing behind one is touched. Only files under
+// the step's own recorded names are moved aside or removed: a joystick.new
+// or joystick.old of the player's stays as it is.
+JoystickStep DoJoystickStep(GamePaths* paths, bool resumed, const HeldFolder& players) {
+  bool recorded = ReadJoystickNames(paths);
+  if (!players.IsHeldAndPlain() || !RecoverJoystickBackup(*paths)) return JoystickStep::kFailed;
+  // Names a later run could not know are never used: without a record,
+  // the settings stay untouched and a rerun does the step.
+  if (!recorded && !RecordJoystickNames(paths)) return JoystickStep::kLeftOpen;
+  bool putBack = true;
+  if (!(resumed && JoystickSettingsAreDefaults(*paths)) && !ReplaceJoystickSettings(*paths, &putBack))
+    return putBack ? JoystickStep::kLeftOpen : JoystickStep::kFailed;
+  RemoveJoystickRecord();
+  return JoystickStep::kDone;
+}
+
 // Runs the finishing steps that `done` does not name, recording each once
 // it has succeeded, so that none runs twice for one update and a failed one
 // (a file held past its retries) runs again on the next start; the record
@@ -254,30 +278,12 @@ bool FinishUpdate(const GamePaths& gamePaths, const char* version, uint32_t done
   // Done once the new key exists: an old key that is not there is no failure.
   if (!(done & kStepLobby) && RegisterLobbyApplication()) finished(kStepLobby, "lobby");
   if (!(done & kStepJoystick)) {
-    // The record stays without this step: once the files can be moved, a
-    // rerun does what is left. Nothing behind a linked data or
-    // data\players is touched. Where the player's settings are back as they
-    // were (a file still held after the retries: the game running, a
-    // scanner), the game plays with them and the update is complete; code
-    // 13, whose box tells the player to delete joystick.ini, only where
-    // they could not be put back. Only files under the step's own
-    // recorded names are moved aside or removed: a joystick.new or
-    // joystick.old of the player's stays as it is.
-    bool recorded = ReadJoystickNames(&paths);
-    if (!players.IsHeldAndPlain() || !RecoverJoystickBackup(paths)) {
+    JoystickStep step = DoJoystickStep(&paths, resumed, players);
+    if (step == JoystickStep::kFailed) {
       workerError = kWorkerJoystick;
       return false;
     }
-    // Names a later run could not know are never used: without a record,
-    // the settings stay untouched and a rerun does the step.
-    if (!recorded && !RecordJoystickNames(&paths)) return true;
-    bool putBack = true;
-    if (!(resumed && JoystickSettingsAreDefaults(paths)) && !ReplaceJoystickSettings(paths, &putBack)) {
-      if (putBack) return true;
-      workerError = kWorkerJoystick;
-      return false;
-    }
-    RemoveJoystickRecord();
+    if (step == JoystickStep::kLeftOpen) return true;
     finished(kStepJoystick, "joystick");
   }
   if (version && done == kAllFinishingSteps) RemoveStepRecord(version);
