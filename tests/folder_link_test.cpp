@@ -74,7 +74,8 @@ TEST_F(FolderLinks, NothingBehindALinkedPlayersFolderIsTouched) {
 // game: the data stage, which rewrites vt3.dat by name with administrator
 // rights, is not started; that file stays as it was, and the old game too.
 // Behind a linked datafiles the launcher leaves the read-only flag of that
-// vt3.dat alone too.
+// vt3.dat alone too. Catches datafiles-link-ignored-before-the-stage,
+// vt3-dat-second-name-accepted, datafiles-link-followed.
 TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat) {
   const std::string other = "somebody else's file";
   for (bool linkedFolder : {true, false}) {

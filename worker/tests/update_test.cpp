@@ -146,6 +146,7 @@ void ExpectReportedWindows() {
             expected);
 }
 
+// Catches data-stage-copy-left.
 TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   ExpectReportedWindows();
   std::string oldSettings = FileBytes(GameFile("data\\players\\joystick.ini"));
@@ -177,7 +178,7 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
 // free space is asked of the drive SavingPath names, not of its final
 // path: for a mapped network drive that is "\\\\server\\share\\…", which
 // names no drive. A test build of the launcher sees X: so, and records the
-// root the check asks about.
+// root the check asks about. Catches disk-check-on-the-final-path.
 TEST_F(Update, SavingPathInEveryFormInstallersStoreInstallsEverything) {
   if (!FileExists("X:\\")) GTEST_SKIP() << "needs drive X: (VT3_DRIVE_X)";
   const std::pair<const char*, const char*> cases[] = {
@@ -238,7 +239,8 @@ TEST_F(Update, AHeldExecutableIsKeptAndTheNextRunCompletes) {
 // A ReadMe file or a shortcut that cannot be made (a folder holds its name
 // past the retries): the update completes, and the step stays open in its
 // record, so that the next run makes what is missing and then counts the
-// game as up to date.
+// game as up to date. Catches step-record-ignored,
+// failed-finishing-step-recorded.
 TEST_F(Update, AFinishingStepThatFailedIsMadeByTheNextRun) {
   std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
   const std::string blockers[] = {GameFile("ReadMe_v1_1_Fr.txt"), SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"};
@@ -256,6 +258,7 @@ TEST_F(Update, AFinishingStepThatFailedIsMadeByTheNextRun) {
 // administrators can write, with the game folder as its current folder:
 // a DLL of the game's own is still found there, before one of the same
 // name in the temporary folder. The copy goes when the stage has ended.
+// Catches data-stage-started-from-the-game-folder.
 TEST_F(Update, DataStageRunsFromTheRunFolderAndLoadsTheGamesDlls) {
   std::string gameDll = GameFile("vt3lib.dll"), plantedDll = TempDirectory() + "vt3lib.dll";
   ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), gameDll.c_str(), FALSE));
@@ -402,7 +405,8 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
 // one, a box of the worker names it, and the record of the update stays.
 // A run that finds neither vt3.exe nor a record leaves it (it may be the
 // only copy of the game); the next run with the record puts it in place
-// and completes. (Run by ctest as Windows 98.)
+// and completes. (Run by ctest as Windows 98.) Catches
+// record-removed-with-kept-game.
 TEST_F(Update, FailedMoveOnNineXAndFailedCopyKeepTheGameForTheNextRun) {
   if (GetVersion() < 0x80000000u) GTEST_SKIP() << "the 9x path runs where Wine reports Windows 98";
   const std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
@@ -553,7 +557,8 @@ TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
 
 // A player's own joystick.old and joystick.new are no files of the update:
 // kept byte for byte through a whole update, and through one cut at each
-// point of the joystick step and the run after it.
+// point of the joystick step and the run after it. Catches
+// joystick-defaults-moved-twice.
 TEST_F(Update, APlayersJoystickOldAndNewAreKeptWhole) {
   for (const char* cut : {"", "bak-aside", "ini-backed-up", "defaults-placed"}) {
     Install("C:\\Games\\Vantor 3");
@@ -619,7 +624,8 @@ TEST_F(Update, CompletesBesideAVirusScanner) {
 // names before its first file, and nothing else. A
 // failed flush stops the replacement (code 8, nothing replaced), or leaves
 // the joystick step with the player's settings, for the next run; one the
-// system does not support loses nothing.
+// system does not support loses nothing. Catches full-disk-version-checked
+// (a failed flush is code 8 too).
 TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirst) {
   const std::string log = TempDirectory() + "flushes.log";
   std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
