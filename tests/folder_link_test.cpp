@@ -48,6 +48,7 @@ class FolderLinks : public InstalledGame {
 // data\players, or data, a link to a folder of the player's choice that
 // holds a joystick.ini of its own: the joystick step is not done (code 13)
 // and nothing there is moved, written or added; everything else updates.
+// Catches players-link-followed.
 TEST_F(FolderLinks, NothingBehindALinkedPlayersFolderIsTouched) {
   const std::string other = "[Joystick]\r\nsomebody else's file\r\n";
   for (const char* linked : {"data\\players", "data"}) {
