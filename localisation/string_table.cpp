@@ -147,6 +147,47 @@ int32_t StringTable::Load(const char* name, int32_t newLanguage, bool fromDisk, 
   return LoadStream(stream, newLanguage, merge);
 }
 
+// One load: the stream, the line and field buffers, the header's separator
+// and language columns, and the lines read so far (the error's line).
+struct StringTableReader {
+  MemoryFile* stream;
+  char* line;
+  size_t lineSize;
+  char* field;
+  size_t fieldSize;
+  char separators[2];
+  int32_t languageColumns;
+  int32_t linesRead;
+
+  LineResult NextLine() { return ReadLogicalLine(line, lineSize, stream); }
+};
+
+namespace {
+
+// The separator and the number of language columns, from the header in
+// the reader's line; false for a header too long or without a field.
+bool ReadHeader(StringTableReader* reader, LineResult header) {
+  if (header == kLineTooLong) return false;
+  reader->separators[0] = ChooseSeparator(reader->line);
+  int32_t fields = CountHeaderFields(reader->line, reader->separators[0]);
+  reader->languageColumns = fields - 1 > kLanguageCount ? kLanguageCount : fields - 1;
+  return fields != 0;
+}
+
+// The rows after the header, counted before any is stored so that the
+// columns are allocated once; false at a line too long.
+bool CountRows(StringTableReader* reader, int32_t* rows) {
+  for (;;) {
+    LineResult result = reader->NextLine();
+    if (result == kLineAbsent) return true;
+    ++reader->linesRead;
+    if (result == kLineTooLong) return false;
+    ++*rows;
+  }
+}
+
+}  // namespace
+
 int32_t StringTable::LoadStream(MemoryFile* stream, int32_t newLanguage, bool merge) {
   if (!merge) Clear();
   if (!stream) return -1;
@@ -154,98 +195,78 @@ int32_t StringTable::LoadStream(MemoryFile* stream, int32_t newLanguage, bool me
   // the launcher's stack, and the table is loaded on one thread only.
   static char line[kLineLimit];
   static char field[kFieldLimit];
-  int32_t linesRead = 0;
-  bool failed = false;
-
-  LineResult header = ReadLogicalLine(line, sizeof line, stream);
+  StringTableReader reader = {stream, line, sizeof line, field, sizeof field, {0, 0}, 0, 0};
+  LineResult header = reader.NextLine();
   if (header == kLineAbsent) {
     MemoryFileClose(stream);
     return 0;
   }
-  linesRead = 1;
-  char separators[2] = {0, 0};
-  int32_t languageColumns = 0;
-  if (header == kLineTooLong) {
-    failed = true;
-  } else {
-    separators[0] = ChooseSeparator(line);
-    int32_t fields = CountHeaderFields(line, separators[0]);
-    if (fields == 0) failed = true;
-    languageColumns = fields - 1;
-    if (languageColumns > kLanguageCount) languageColumns = kLanguageCount;
-  }
-
+  reader.linesRead = 1;
   int32_t rows = 0;
-  while (!failed) {
-    LineResult result = ReadLogicalLine(line, sizeof line, stream);
-    if (result == kLineAbsent) break;
-    ++linesRead;
-    if (result == kLineTooLong) failed = true;
-    else ++rows;
-  }
-
+  bool failed = !ReadHeader(&reader, header) || !CountRows(&reader, &rows);
   if (!failed) {
     MemoryFileSeek(stream, 0, 0);
-    linesRead = 0;
-    if (!merge) {
-      for (char**& column : columns) {
-        column = static_cast<char**>(std::calloc(rows ? rows : 1, sizeof(char*)));
-        if (!column) failed = true;
-      }
-      if (!failed) rowCount = rowCapacity = rows;
-    }
+    reader.linesRead = 0;
+    failed = !merge && !AllocateColumns(rows);
   }
-
-  if (!failed) {
-    ReadLogicalLine(line, sizeof line, stream);
-    linesRead = 1;
-    for (int32_t i = 0; i < rows && !failed; ++i) {
-      if (ReadLogicalLine(line, sizeof line, stream) != kLineRead) {
-        failed = true;
-        break;
-      }
-      ++linesRead;
-      const char* position = SplitField(line, field, sizeof field, separators);
-      if (!position) {
-        failed = true;
-        break;
-      }
-      int32_t row = i;
-      if (merge) {
-        row = field[0] ? FindRow(field) : -1;
-        if (row < 0) {
-          if (!AppendRow()) {
-            failed = true;
-            break;
-          }
-          row = rowCount - 1;
-          columns[kLabelColumn][row] = CopyText(field, &failed);
-        }
-      } else {
-        columns[kLabelColumn][row] = CopyText(field, &failed);
-      }
-      for (int32_t k = 0; k < languageColumns && !failed; ++k) {
-        position = SplitField(position, field, sizeof field, separators);
-        if (!position) {
-          failed = true;
-          break;
-        }
-        if (merge) {
-          std::free(columns[k][row]);
-          columns[k][row] = nullptr;
-        }
-        columns[k][row] = CopyText(field, &failed);
-      }
-    }
-  }
-
+  if (!failed) failed = !ReadRows(&reader, rows, merge);
   MemoryFileClose(stream);
   if (failed) {
     Clear();
-    return linesRead > 0 ? linesRead : 1;
+    return reader.linesRead > 0 ? reader.linesRead : 1;
   }
   SetLanguage(newLanguage);
   return 0;
+}
+
+bool StringTable::AllocateColumns(int32_t rows) {
+  bool failed = false;
+  for (char**& column : columns) {
+    column = static_cast<char**>(std::calloc(rows ? rows : 1, sizeof(char*)));
+    if (!column) failed = true;
+  }
+  if (!failed) rowCount = rowCapacity = rows;
+  return !failed;
+}
+
+bool StringTable::ReadRows(StringTableReader* reader, int32_t rows, bool merge) {
+  reader->NextLine();
+  reader->linesRead = 1;
+  for (int32_t i = 0; i < rows; ++i) {
+    if (reader->NextLine() != kLineRead) return false;
+    ++reader->linesRead;
+    if (!ReadRow(reader, i, merge)) return false;
+  }
+  return true;
+}
+
+// A merge puts the texts in the row of the same label, or in a new row at
+// the end; a first load in row `index`.
+bool StringTable::ReadRow(StringTableReader* reader, int32_t index, bool merge) {
+  const char* position = SplitField(reader->line, reader->field, reader->fieldSize, reader->separators);
+  if (!position) return false;
+  bool failed = false;
+  int32_t row = index;
+  if (merge) {
+    row = reader->field[0] ? FindRow(reader->field) : -1;
+    if (row < 0) {
+      if (!AppendRow()) return false;
+      row = rowCount - 1;
+      columns[kLabelColumn][row] = CopyText(reader->field, &failed);
+    }
+  } else {
+    columns[kLabelColumn][row] = CopyText(reader->field, &failed);
+  }
+  for (int32_t k = 0; k < reader->languageColumns && !failed; ++k) {
+    position = SplitField(position, reader->field, reader->fieldSize, reader->separators);
+    if (!position) return false;
+    if (merge) {
+      std::free(columns[k][row]);
+      columns[k][row] = nullptr;
+    }
+    columns[k][row] = CopyText(reader->field, &failed);
+  }
+  return !failed;
 }
 
 void StringTable::SetLanguage(int32_t newLanguage) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 struct MemoryFile;
+struct StringTableReader;
 
 constexpr int32_t kLanguageCount = 6;
 constexpr size_t kLineLimit = 8192;
@@ -39,6 +40,10 @@ class StringTable {
  private:
   int32_t FindRow(const char* label) const;
   bool AppendRow();
+  // The stages of LoadStream.
+  bool AllocateColumns(int32_t rows);
+  bool ReadRows(StringTableReader* reader, int32_t rows, bool merge);
+  bool ReadRow(StringTableReader* reader, int32_t index, bool merge);
 
   int32_t language;
   int32_t fallbackLanguage;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/game_key.h"
-#include "platform/system_library.h"
+#include "tests/support/host_link.h"
 #include "worker/tests/installed_game.h"
 #include "worker/tests/joystick_table.h"
 
@@ -24,45 +24,11 @@ const char* kNoDirectory = "Can not locate directory: update aborts.";
 const char* kJoystickFailed =
     "Your joystick settings may have suffered from the upgrade: please destroy joystick.ini File.";
 
-// Starts a host program (ln, rm) on the Unix names of `paths`. Wine tells
-// neither its end nor its exit code: the caller waits for what it does.
-bool StartHostProgram(const char* program, const char* options, const std::vector<std::string>& paths) {
-  typedef char*(CDECL * UnixNameFunction)(LPCWSTR);
-  auto unixName = KernelFunction<UnixNameFunction>("wine_get_unix_file_name");
-  if (!unixName) return false;
-  std::string commandLine = std::string(program) + " " + options;
-  for (const std::string& path : paths) {
-    WCHAR wide[MAX_PATH];
-    char* name = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) > 0 ? unixName(wide) : nullptr;
-    if (!name) return false;
-    commandLine += " \"" + std::string(name) + "\"";
-    HeapFree(GetProcessHeap(), 0, name);
-  }
-  std::string application = std::string("Z:\\bin\\") + program;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process;
-  if (!CreateProcessA(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
-}
-
-// Waits up to five seconds for `path`'s attributes to become `attributes`.
-bool AttributesBecome(const std::string& path, DWORD attributes) {
-  for (int i = 0; i < 500; ++i, Sleep(10))
-    if (GetFileAttributesA(path.c_str()) == attributes) return true;
-  return false;
-}
-
 class FolderLinks : public InstalledGame {
  protected:
   void TearDown() override {
     // Removed as links first: a tree removal would go through them.
-    for (const std::string& link : links)
-      if (StartHostProgram("rm", "-f", {link})) AttributesBecome(link, INVALID_FILE_ATTRIBUTES);
+    for (const std::string& link : links) RemoveHostLink(link);
     links.clear();
     RemoveTree(kElsewhere);
     InstalledGame::TearDown();
@@ -72,9 +38,8 @@ class FolderLinks : public InstalledGame {
   // player's would).
   void Link(const std::string& link, const std::string& target) {
     RemoveTree(link);
-    ASSERT_TRUE(StartHostProgram("ln", "-s", {target, link})) << link;
     links.push_back(link);
-    ASSERT_TRUE(AttributesBecome(link, FILE_ATTRIBUTE_DIRECTORY | 0x400)) << link;
+    ASSERT_TRUE(MakeHostLink(target, link)) << link;
   }
   const std::string kElsewhere = "C:\\Elsewhere";
   std::vector<std::string> links;
@@ -83,6 +48,7 @@ class FolderLinks : public InstalledGame {
 // data\players, or data, a link to a folder of the player's choice that
 // holds a joystick.ini of its own: the joystick step is not done (code 13)
 // and nothing there is moved, written or added; everything else updates.
+// Catches players-link-followed.
 TEST_F(FolderLinks, NothingBehindALinkedPlayersFolderIsTouched) {
   const std::string other = "[Joystick]\r\nsomebody else's file\r\n";
   for (const char* linked : {"data\\players", "data"}) {
@@ -105,24 +71,12 @@ TEST_F(FolderLinks, NothingBehindALinkedPlayersFolderIsTouched) {
   }
 }
 
-// datafiles a link: the launcher leaves the attributes of the vt3.dat
-// behind it alone (and the worker starts no data stage, below).
-TEST_F(FolderLinks, AVtDatBehindALinkedDataFilesFolderKeepsItsAttributes) {
-  std::string target = kElsewhere + "\\datafiles", data = target + "\\vt3.dat";
-  ASSERT_TRUE(MakeDirectories(target));
-  ASSERT_TRUE(WriteFileBytes(data, "somebody else's file"));
-  ASSERT_TRUE(SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_READONLY));
-  DWORD attributes = GetFileAttributesA(data.c_str());
-  ASSERT_NO_FATAL_FAILURE(Link(GameFile("datafiles"), target));
-  EXPECT_EQ(Run().box.text, kNoDirectory);
-  EXPECT_EQ(GetFileAttributesA(data.c_str()), attributes);
-  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
-  SetFileAttributesA(data.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
 // datafiles a link, or its vt3.dat a second name of a file outside the
 // game: the data stage, which rewrites vt3.dat by name with administrator
 // rights, is not started; that file stays as it was, and the old game too.
+// Behind a linked datafiles the launcher leaves the read-only flag of that
+// vt3.dat alone too. Catches datafiles-link-ignored-before-the-stage,
+// vt3-dat-second-name-accepted, datafiles-link-followed.
 TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat) {
   const std::string other = "somebody else's file";
   for (bool linkedFolder : {true, false}) {
@@ -131,6 +85,7 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
     ASSERT_TRUE(MakeDirectories(target));
     ASSERT_TRUE(WriteFileBytes(victim, other));
     if (linkedFolder) {
+      ASSERT_TRUE(SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY));
       ASSERT_NO_FATAL_FAILURE(Link(GameFile("datafiles"), target));
     } else {
       ASSERT_TRUE(DeleteFileA(GameFile("datafiles\\vt3.dat").c_str()));
@@ -138,6 +93,8 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
     }
     EXPECT_EQ(Run().box.text, kNoDirectory) << linkedFolder;
     EXPECT_EQ(FileBytes(victim), other) << linkedFolder;
+    EXPECT_EQ((GetFileAttributesA(victim.c_str()) & FILE_ATTRIBUTE_READONLY) != 0, linkedFolder);
+    SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_NORMAL);
     ExpectOldGameAndNothingFinished();
     TearDown();
   }

@@ -24,17 +24,7 @@ const char* kSuccess = "Operation completed";
 const char* kBadRegistry = "Corrupted registery data detected: update aborts.";
 const char* kFailed = "Update process failed: update aborts.";
 
-class Hardening : public InstalledGame {
- protected:
-  // Starts the shipped launcher with a slow data stage; the worker's process
-  // id once it runs (the first .tmp process: the data stage comes later).
-  HANDLE StartWithWorker(DWORD* worker) {
-    Fault("slow 40\n");
-    HANDLE launcher = StartProcess("\"" + Sibling("Vt3update.exe") + "\"");
-    for (int i = 0; i < 2000 && !(*worker = FindProcess(".tmp")); ++i) Sleep(1);
-    return launcher;
-  }
-};
+class Hardening : public InstalledGame {};
 
 TEST_F(Hardening, SavingPathsAroundTheLimitNeverOverrun) {
   std::vector<std::string> rootBefore = FilesMatching("C:\\*");
@@ -170,31 +160,27 @@ TEST_F(Hardening, DataStageFailuresKeepTheOldGameAndTheNextRunCompletes) {
   EXPECT_EQ(GameVersion(), "1.1.74.3");
 }
 
-TEST_F(Hardening, KilledWorkerEndsTheRunAndLeavesAWorkingGame) {
-  for (DWORD killAfter : {0u, 300u, 1500u}) {
-    Install("C:\\Games\\Vantor 3");
-    DWORD worker = 0;
-    HANDLE launcher = StartWithWorker(&worker);
-    Sleep(killAfter);
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, worker);
-    ASSERT_TRUE(launcher && process);
-    TerminateProcess(process, 1);
-    CloseHandle(process);
-    DWORD killedAt = GetTickCount();
-    BoxSeen box = ObserveBox(launcher, 20000);
-    // Noticed at the next look at the worker, not at the end of some long
-    // wait (a launcher without a bound would poll for ever); generous for a loaded machine.
-    EXPECT_LT(GetTickCount() - killedAt, 10000u) << killAfter;
-    // Killed before its start-up is complete, Wine fails the start itself
-    // (Windows returns from CreateProcess before the child runs).
-    if (killAfter == 0 && box.text == "Update process does not start: update aborts.mode argument is invalid")
-      box.text = kFailed;
-    EXPECT_EQ(box.text, kFailed) << killAfter;
-    FinishProcess(launcher);
-    for (int i = 0; i < 1000 && FindProcess(".tmp"); ++i) Sleep(10);  // the data stage ends too
-    std::string version = GameVersion();  // playable, old or new
-    EXPECT_TRUE(version == "1.0.0.0" || version == "1.1.74.3") << "vt3.exe: '" << version << "'";
-  }
+// The worker killed while the data stage runs: the launcher notices at its
+// next look at the worker, not at the end of some long wait (a launcher
+// without a bound would poll for ever), and reports the general failure.
+// (What the game is left with after a cut at any step: the cut table.)
+TEST_F(Hardening, KilledWorkerEndsTheRun) {
+  Fault("slow 40\n");
+  HANDLE launcher = StartProcess("\"" + Sibling("Vt3update.exe") + "\"");
+  // The first .tmp process: the data stage comes later.
+  DWORD worker = 0;
+  for (int i = 0; i < 2000 && !(worker = FindProcess(".tmp")); ++i) Sleep(1);
+  Sleep(1500);
+  HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, worker);
+  ASSERT_TRUE(launcher && process);
+  TerminateProcess(process, 1);
+  CloseHandle(process);
+  DWORD killedAt = GetTickCount();
+  BoxSeen box = ObserveBox(launcher, 20000);
+  EXPECT_LT(GetTickCount() - killedAt, 10000u) << "generous for a loaded machine";
+  EXPECT_EQ(box.text, kFailed);
+  FinishProcess(launcher);
+  for (int i = 0; i < 1000 && FindProcess(".tmp"); ++i) Sleep(10);  // the data stage ends too
 }
 
 // Any process can create and hold the control block's mutex: the worker

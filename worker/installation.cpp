@@ -233,6 +233,30 @@ bool CarriedGameVersion(char* version) {
          GetImageFileVersion(static_cast<const unsigned char*>(bytes), size, version);
 }
 
+enum class JoystickStep { kDone, kLeftOpen, kFailed };
+
+// The joystick step. It stays open (and the update's record with it) where
+// the player's settings are back as they were (a file still held after the
+// retries: the game running, a scanner): the game plays with them, the
+// update is complete, and once the files can be moved a rerun does what is
+// left. It fails (code 13, whose box tells the player to delete
+// joystick.ini) only where they could not be put back, or where data or
+// data\players is a link: nothing behind one is touched. Only files under
+// the step's own recorded names are moved aside or removed: a joystick.new
+// or joystick.old of the player's stays as it is.
+JoystickStep DoJoystickStep(GamePaths* paths, bool resumed, const HeldFolder& players) {
+  bool recorded = ReadJoystickNames(paths);
+  if (!players.IsHeldAndPlain() || !RecoverJoystickBackup(*paths)) return JoystickStep::kFailed;
+  // Names a later run could not know are never used: without a record,
+  // the settings stay untouched and a rerun does the step.
+  if (!recorded && !RecordJoystickNames(paths)) return JoystickStep::kLeftOpen;
+  bool putBack = true;
+  if (!(resumed && JoystickSettingsAreDefaults(*paths)) && !ReplaceJoystickSettings(*paths, &putBack))
+    return putBack ? JoystickStep::kLeftOpen : JoystickStep::kFailed;
+  RemoveJoystickRecord();
+  return JoystickStep::kDone;
+}
+
 // Runs the finishing steps that `done` does not name, recording each once
 // it has succeeded, so that none runs twice for one update and a failed one
 // (a file held past its retries) runs again on the next start; the record
@@ -254,30 +278,12 @@ bool FinishUpdate(const GamePaths& gamePaths, const char* version, uint32_t done
   // Done once the new key exists: an old key that is not there is no failure.
   if (!(done & kStepLobby) && RegisterLobbyApplication()) finished(kStepLobby, "lobby");
   if (!(done & kStepJoystick)) {
-    // The record stays without this step: once the files can be moved, a
-    // rerun does what is left. Nothing behind a linked data or
-    // data\players is touched. Where the player's settings are back as they
-    // were (a file still held after the retries: the game running, a
-    // scanner), the game plays with them and the update is complete; code
-    // 13, whose box tells the player to delete joystick.ini, only where
-    // they could not be put back. Only files under the step's own
-    // recorded names are moved aside or removed: a joystick.new or
-    // joystick.old of the player's stays as it is.
-    bool recorded = ReadJoystickNames(&paths);
-    if (!players.IsHeldAndPlain() || !RecoverJoystickBackup(paths)) {
+    JoystickStep step = DoJoystickStep(&paths, resumed, players);
+    if (step == JoystickStep::kFailed) {
       workerError = kWorkerJoystick;
       return false;
     }
-    // Names a later run could not know are never used: without a record,
-    // the settings stay untouched and a rerun does the step.
-    if (!recorded && !RecordJoystickNames(&paths)) return true;
-    bool putBack = true;
-    if (!(resumed && JoystickSettingsAreDefaults(paths)) && !ReplaceJoystickSettings(paths, &putBack)) {
-      if (putBack) return true;
-      workerError = kWorkerJoystick;
-      return false;
-    }
-    RemoveJoystickRecord();
+    if (step == JoystickStep::kLeftOpen) return true;
     finished(kStepJoystick, "joystick");
   }
   if (version && done == kAllFinishingSteps) RemoveStepRecord(version);
@@ -344,11 +350,16 @@ bool DataFilesAreOurs(const GamePaths& paths, HeldFolder* dataFiles) {
   return JoinInFolder(data, MAX_PATH, paths.dataFiles, "vt3.dat") && IsMissingOrSingleFile(data);
 }
 
-}  // namespace
+// What the worker holds in the game folder from the start until it ends.
+struct GameHolds {
+  HeldFolder gameFolder, data, players, dataFiles;
+};
 
-bool RunInstallation(const volatile ControlBlock* block) {
-  GamePaths paths;
-  if (!ReadGamePaths(&paths)) {
+// Reads where the game is, settles which folders are trusted and holds the
+// game's folders; false, with the worker's error, when there is no game
+// folder to work in.
+bool EnterGameFolder(GamePaths* paths, GameHolds* holds) {
+  if (!ReadGamePaths(paths)) {
     workerError = kWorkerBadRegistry;
     return false;
   }
@@ -356,121 +367,164 @@ bool RunInstallation(const volatile ControlBlock* block) {
   // junctions that the player's programs make are not followed from now on.
   FindShortcutFolders();
   EnforceRedirectionTrust();
-  if (!paths.directory[0] || !SetCurrentDirectoryA(paths.directory)) {
+  if (!paths->directory[0] || !SetCurrentDirectoryA(paths->directory)) {
     workerError = kWorkerNoDirectory;
     return false;
   }
   // Held from here on, so that the folder the new game is renamed into is
   // the one found now, and nothing below it is a link.
-  HeldFolder gameFolder, data, players, dataFiles;
-  gameFolder.Open(paths.directory);
-  HoldPlayersFolders(paths.directory, &data, &players);
-  dataFiles.Hold(paths.dataFiles);
+  holds->gameFolder.Open(paths->directory);
+  HoldPlayersFolders(paths->directory, &holds->data, &holds->players);
+  holds->dataFiles.Hold(paths->dataFiles);
   PassCheckpoint("start");
+  return true;
+}
 
-  char newVersion[kVersionStringSize];
-  bool versionKnown = CarriedGameVersion(newVersion);
-  if (versionKnown) {
-    // No vt3.exe, but a new game of ours beside a record of this update: a
-    // replacement by delete and move (9x) that was cut between the two, or
-    // whose move and copy failed. That file goes into place, and the steps
-    // left follow. (Without the record, it is a machine without the game,
-    // which the version check below refuses.)
-    uint32_t steps = 0;
-    char kept[MAX_PATH];
-    if (!GetFileInfo(paths.executable, nullptr, nullptr) && ReadStepRecord(newVersion, &steps) &&
-        FindKeptNewGame(paths.directory, newVersion, kept)) {
-      if (!MoveNoReplace(kept, paths.executable)) {
-        workerError = kWorkerCannotReplace;
-        return false;
-      }
-      PassCheckpoint("replaced");
+// Takes up an earlier run of this update that was cut short; true, with
+// this run's result in `result`, when there was one to take up.
+bool FinishEarlierRun(const GamePaths& paths, const char* newVersion, const HeldFolder& players, bool* result) {
+  // No vt3.exe, but a new game of ours beside a record of this update: a
+  // replacement by delete and move (9x) that was cut between the two, or
+  // whose move and copy failed. That file goes into place, and the steps
+  // left follow. (Without the record, it is a machine without the game,
+  // which the version check refuses.)
+  uint32_t steps = 0;
+  char kept[MAX_PATH];
+  if (!GetFileInfo(paths.executable, nullptr, nullptr) && ReadStepRecord(newVersion, &steps) &&
+      FindKeptNewGame(paths.directory, newVersion, kept)) {
+    if (!MoveNoReplace(kept, paths.executable)) {
+      workerError = kWorkerCannotReplace;
+      *result = false;
+      return true;
     }
-    // Without a vt3.exe such a file may be the only copy of the game left,
-    // the one the 9x rescue kept and named to the player.
-    if (GetFileInfo(paths.executable, nullptr, nullptr)) RemoveLeftoverNewGames(paths.directory, newVersion);
-    // The new game already in place with a record of this update: an
-    // earlier run was ended after the replacement, and only the finishing
-    // steps it did not record are left. Without a record the game is
-    // complete, and the version check below says so.
-    char installed[kVersionStringSize];
-    uint32_t done = 0;
-    if (GetFileVersionString(paths.executable, installed) && std::strcmp(installed, newVersion) == 0 &&
-        ReadStepRecord(newVersion, &done))
-      return FinishUpdate(paths, newVersion, done, true, players);
+    PassCheckpoint("replaced");
   }
+  // Without a vt3.exe such a file may be the only copy of the game left,
+  // the one the 9x rescue kept and named to the player.
+  if (GetFileInfo(paths.executable, nullptr, nullptr)) RemoveLeftoverNewGames(paths.directory, newVersion);
+  // The new game already in place with a record of this update: an
+  // earlier run was ended after the replacement, and only the finishing
+  // steps it did not record are left. Without a record the game is
+  // complete, and the version check says so.
+  char installed[kVersionStringSize];
+  uint32_t done = 0;
+  if (GetFileVersionString(paths.executable, installed) && std::strcmp(installed, newVersion) == 0 &&
+      ReadStepRecord(newVersion, &done)) {
+    *result = FinishUpdate(paths, newVersion, done, true, players);
+    return true;
+  }
+  return false;
+}
 
-  // The new executable is written beside the old one, so that the final
-  // replacement is a rename within one folder. Other accounts may write to
-  // a game folder outside Program Files: the name is unguessable, and the
-  // file is created, written and held in one step until it is in place.
-  // The data stage starts from a second copy in this run's own folder,
-  // which only administrators can write: a program runs with the DLLs
-  // found in its own folder first, and a game folder may hold any the
-  // player's programs left there. The game's own DLLs are found through
-  // the current folder, the game folder.
+// The new game's two copies. The one that replaces the old game is written
+// beside it, so that the replacement is a rename within one folder. Other
+// accounts may write to a game folder outside Program Files: the name is
+// unguessable, and the file is created, written and held in one step until
+// it is in place. The data stage starts from a second copy in this run's
+// own folder, which only administrators can write: a program runs with the
+// DLLs found in its own folder first, and a game folder may hold any the
+// player's programs left there. The game's own DLLs are found through the
+// current folder, the game folder.
+struct NewGameFiles {
   char temporary[MAX_PATH] = {};
   char stageCopy[MAX_PATH] = {};
   HeldFile heldStage;
   HeldFile heldGame;
-  bool allWell = true;
-  if (!RandomName(temporary, MAX_PATH, paths.directory, "tmp", ".tmp") ||
-      !WriteRawResourceToFile(kNewGameResource, temporary, &heldGame, true)) {
+  // The old game is gone and this copy is all the player has.
+  bool keepTemporary = false;
+};
+
+// Writes both copies, the first checked to be newer than the installed
+// game; false, with the worker's error, when one is missing.
+bool WriteNewGame(const GamePaths& paths, NewGameFiles* files) {
+  if (!RandomName(files->temporary, MAX_PATH, paths.directory, "tmp", ".tmp") ||
+      !WriteRawResourceToFile(kNewGameResource, files->temporary, &files->heldGame, true)) {
     // Nothing of ours is left under that name, and the name is no longer
     // ours to delete.
-    temporary[0] = 0;
+    files->temporary[0] = 0;
     // A partial file has no version to check: code 8 stays the one reported.
     workerError = kWorkerCannotWriteExecutable;
-    allWell = false;
-  } else if (!IsNewerFileVersion(temporary, paths.executable)) {
+    return false;
+  }
+  if (!IsNewerFileVersion(files->temporary, paths.executable)) {
     workerError = kWorkerNotNewer;
-    allWell = false;
+    return false;
   }
   char runFolder[MAX_PATH];
-  if (allWell && (!RunFolder(runFolder) || !RandomName(stageCopy, MAX_PATH, runFolder, "tmp", ".tmp") ||
-                  !WriteRawResourceToFile(kNewGameResource, stageCopy, &heldStage))) {
-    stageCopy[0] = 0;
+  if (!RunFolder(runFolder) || !RandomName(files->stageCopy, MAX_PATH, runFolder, "tmp", ".tmp") ||
+      !WriteRawResourceToFile(kNewGameResource, files->stageCopy, &files->heldStage)) {
+    files->stageCopy[0] = 0;
     workerError = kWorkerCannotWriteExecutable;
-    allWell = false;
+    return false;
   }
-  if (allWell) PassCheckpoint("written");
+  PassCheckpoint("written");
+  return true;
+}
+
+// Runs the game's own program from its copy in the run folder, once
+// datafiles is known to be ours; false, with the worker's error, when the
+// data is not brought up to date.
+bool RunDataStageFromCopy(const volatile ControlBlock* block, const GamePaths& paths, const NewGameFiles& files,
+                          HeldFolder* dataFiles) {
   // Code 10 while the count is still 0: the player reads the status-9 text
   // for it, "Can not locate directory".
-  if (allWell && !DataFilesAreOurs(paths, &dataFiles)) {
+  if (!DataFilesAreOurs(paths, dataFiles)) {
     workerError = kWorkerNoDirectory;
-    allWell = false;
+    return false;
   }
-  if (allWell) {
-    DataStageEnd end = RunDataStage(stageCopy, paths.commandLine);
-    // An error the data stage stored stays the result: the old executable
-    // stays, so that the next run repeats the whole update.
-    if (end != DataStageEnd::kEnded || !DataStageSucceeded(block)) {
-      workerError = kWorkerDataStageFailed;
-      allWell = false;
-    }
+  DataStageEnd end = RunDataStage(files.stageCopy, paths.commandLine);
+  // An error the data stage stored stays the result: the old executable
+  // stays, so that the next run repeats the whole update.
+  if (end != DataStageEnd::kEnded || !DataStageSucceeded(block)) {
+    workerError = kWorkerDataStageFailed;
+    return false;
   }
-  heldStage.Release();
-  if (stageCopy[0]) DeleteFileRetrying(stageCopy);
-  dataFiles.Release();
-  bool keepTemporary = false;
+  return true;
+}
+
+void LetGoOfStageCopy(NewGameFiles* files, HeldFolder* dataFiles) {
+  files->heldStage.Release();
+  if (files->stageCopy[0]) DeleteFileRetrying(files->stageCopy);
+  dataFiles->Release();
+}
+
+// Records the update, then puts the new game in place of the old one.
+// `record` is the version recorded, null when none is.
+bool PutNewGameInPlace(const GamePaths& paths, const HeldFolder& gameFolder, const char* newVersion,
+                       NewGameFiles* files, const char** record) {
+  // Recorded, and on disk, before the rename, so that a run ended (or a
+  // power cut) right after it still leaves a record of what is to be done.
+  if (newVersion && WriteStepRecord(newVersion, 0, true)) *record = newVersion;
+  if (ReplaceExecutable(&files->heldGame, gameFolder, files->temporary, paths.executable, &files->keepTemporary))
+    return true;
+  workerError = kWorkerCannotReplace;
+  // Kept when the old game is gone and the new one kept beside it: the
+  // next run puts it in place.
+  if (*record && !files->keepTemporary) RemoveStepRecord(*record);
+  return false;
+}
+
+}  // namespace
+
+bool RunInstallation(const volatile ControlBlock* block) {
+  GamePaths paths;
+  GameHolds holds;
+  if (!EnterGameFolder(&paths, &holds)) return false;
+  char newVersion[kVersionStringSize];
+  bool versionKnown = CarriedGameVersion(newVersion);
+  bool earlierResult = false;
+  if (versionKnown && FinishEarlierRun(paths, newVersion, holds.players, &earlierResult)) return earlierResult;
+
+  NewGameFiles files;
+  bool allWell = WriteNewGame(paths, &files) && RunDataStageFromCopy(block, paths, files, &holds.dataFiles);
+  LetGoOfStageCopy(&files, &holds.dataFiles);
   const char* record = nullptr;
-  if (allWell) {
-    // Recorded, and on disk, before the rename, so that a run ended (or a
-    // power cut) right after it still leaves a record of what is to be done.
-    if (versionKnown && WriteStepRecord(newVersion, 0, true)) record = newVersion;
-    if (!ReplaceExecutable(&heldGame, gameFolder, temporary, paths.executable, &keepTemporary)) {
-      workerError = kWorkerCannotReplace;
-      allWell = false;
-      // Kept when the old game is gone and the new one kept beside it:
-      // the next run puts it in place.
-      if (record && !keepTemporary) RemoveStepRecord(record);
-    }
-  }
-  heldGame.Release();
-  if (temporary[0] && !keepTemporary) DeleteFileRetrying(temporary);
+  allWell = allWell && PutNewGameInPlace(paths, holds.gameFolder, versionKnown ? newVersion : nullptr, &files, &record);
+  files.heldGame.Release();
+  if (files.temporary[0] && !files.keepTemporary) DeleteFileRetrying(files.temporary);
   if (!allWell) return false;
   // A scanner looks at a file renamed into place as at a new one.
   NoteFileClosed(paths.executable);
   PassCheckpoint("replaced");
-  return FinishUpdate(paths, record, 0, false, players);
+  return FinishUpdate(paths, record, 0, false, holds.players);
 }

@@ -2,16 +2,15 @@
 // make them fail: a file "worker_faults.txt" in the game directory (the
 // worker's current directory) names, one a line, an operation and the file
 // name its target ends with, and "once" for one that fails only the first
-// time; "end STEP" ends the process at that checkpoint, as if it were
-// killed there; "cut STEP" signals the test's cut event there and waits to
+// time; "cut STEP" signals the test's cut event there and waits to
 // be ended together with the launcher; "pause STEP" signals it and goes on
 // once the test sets the pause event, where STEP is a checkpoint or
 // "closed NAME", the moment the worker lets go of a file whose name ends so
 // (the new game's hand-over). Each fault is noted in "worker_faults.log",
 // each checkpoint passed in "worker_steps.log"; with a line "names", each
 // file let go of in "worker_closed.log" (the shortcuts' fresh names).
-//   move vt3.exe | copy vt3.exe | replace vt3.exe | move joystick.ini once | end replaced | cut readme
-//   pause start | pause closed .tmp 2 | names
+//   move vt3.exe | copy vt3.exe | move joystick.ini once | cut readme
+//   pause start | pause closed .tmp 3 | names
 // The faults strike below the shipped moves and their retries, in the
 // system calls themselves, with an error no retry takes for a busy file:
 // the paths the tests drive are the shipped ones, and no test waits out a
@@ -24,7 +23,6 @@
 #include <initializer_list>
 
 #include "platform/file_closed.h"
-#include "platform/held_file.h"
 #include "tests/support/cut_event.h"
 #include "worker/step_checkpoint.h"
 
@@ -111,19 +109,6 @@ BOOL WINAPI FaultyCopyFile(LPCSTR from, LPCSTR to, BOOL failIfExists) {
 extern "C" {
 BOOL(WINAPI* faultyMoveFilePointer)(LPCSTR, LPCSTR) __asm__("__imp__MoveFileA@8") = FaultyMoveFile;
 BOOL(WINAPI* faultyCopyFilePointer)(LPCSTR, LPCSTR, BOOL) __asm__("__imp__CopyFileA@12") = FaultyCopyFile;
-
-// HeldFile::RenameReplacing, through the linker's --wrap: the move that
-// replaces in one step, below its retry.
-bool __attribute__((thiscall)) __real__ZN8HeldFile15RenameReplacingEPvPKc(HeldFile* file, HANDLE folder,
-                                                                         const char* target);
-bool __attribute__((thiscall)) __wrap__ZN8HeldFile15RenameReplacingEPvPKc(HeldFile* file, HANDLE folder,
-                                                                         const char* target) {
-  if (Fails("replace", target, "replace %s failed\n")) {
-    SetLastError(kInjectedError);
-    return false;
-  }
-  return __real__ZN8HeldFile15RenameReplacingEPvPKc(file, folder, target);
-}
 }
 
 void NoteFileClosed(const char* path) {
@@ -151,7 +136,6 @@ void PassCheckpoint(const char* step) {
     std::fprintf(steps, "%s\n", step);
     std::fclose(steps);
   }
-  if (Fails("end", step, "ended at %s\n")) TerminateProcess(GetCurrentProcess(), 1);
   if (Fails("pause", step, "paused at %s\n")) Pause();
   if (Fails("cut", step, "cut at %s\n")) {
     HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);

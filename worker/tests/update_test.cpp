@@ -70,6 +70,13 @@ std::string Source(const std::string& relative) { return std::string(VT3_SOURCE_
 
 class Update : public InstalledGame {
  protected:
+  // A shortcut to the game with `arguments`, as ReadLink gives it.
+  std::string LinkTo(const char* arguments) {
+    std::string target = GameFile("vt3.exe");
+    CharLowerA(&target[0]);
+    return target + "|" + arguments + "|" + game.directory + "\\";
+  }
+
   // Everything the update installs: the new game, the ReadMe files, the
   // six shortcuts, the lobby under its new key, the default joystick
   // settings with the player's own in joystick.bak, nothing left over,
@@ -80,14 +87,12 @@ class Update : public InstalledGame {
       std::string name = std::string("ReadMe_v1_1_") + language + ".txt";
       EXPECT_TRUE(FileBytes(GameFile(name)) == FileBytes(Source("resources/readme/" + name))) << name << context;
     }
-    std::string target = GameFile("vt3.exe"), value;
-    CharLowerA(&target[0]);
+    std::string value;
     for (const std::string& folder : {SpecialFolder(CSIDL_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3",
                                       SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3",
                                       SpecialFolder(CSIDL_DESKTOP)}) {
-      EXPECT_EQ(ReadLink(folder + "\\Vantor 3.lnk"), target + "|-Setup|" + game.directory + "\\") << folder << context;
-      EXPECT_EQ(ReadLink(folder + "\\Vantor 3 (NoSetup).lnk"), target + "|-NoSetup|" + game.directory + "\\")
-          << folder << context;
+      EXPECT_EQ(ReadLink(folder + "\\Vantor 3.lnk"), LinkTo("-Setup")) << folder << context;
+      EXPECT_EQ(ReadLink(folder + "\\Vantor 3 (NoSetup).lnk"), LinkTo("-NoSetup")) << folder << context;
       EXPECT_EQ(FilesMatching(folder + "\\*.tmp"), std::vector<std::string>()) << folder << context;
     }
     for (const char* name : {"EXECUTABLEFILENAME", "LAUNCHERFILENAME", "EXECUTABLEPATH", "APPLICATIONNAME",
@@ -141,6 +146,7 @@ void ExpectReportedWindows() {
             expected);
 }
 
+// Catches data-stage-copy-left.
 TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   ExpectReportedWindows();
   std::string oldSettings = FileBytes(GameFile("data\\players\\joystick.ini"));
@@ -165,10 +171,14 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   ExpectEverythingInstalled(oldSettings);
 }
 
-// The game folder in the forms installers store: with a trailing "\",
+// The game folder in the forms installers store: with a trailing "\\",
 // with "/", "." and a trailing dot, and at the root of a drive (X: is a
 // folder of drive C:, mapped by cmake/wine-run for VT3_DRIVE_X), where the
-// value always ends in "\". Each is the same folder to the update.
+// value always ends in "\\". Each is the same folder to the update. The
+// free space is asked of the drive SavingPath names, not of its final
+// path: for a mapped network drive that is "\\\\server\\share\\…", which
+// names no drive. A test build of the launcher sees X: so, and records the
+// root the check asks about. Catches disk-check-on-the-final-path.
 TEST_F(Update, SavingPathInEveryFormInstallersStoreInstallsEverything) {
   if (!FileExists("X:\\")) GTEST_SKIP() << "needs drive X: (VT3_DRIVE_X)";
   const std::pair<const char*, const char*> cases[] = {
@@ -176,32 +186,21 @@ TEST_F(Update, SavingPathInEveryFormInstallersStoreInstallsEverything) {
       {"C:\\Games\\Vantor 3", "C:/Games//./Vantor 3."},
       {"X:", "X:\\"},
   };
+  const std::string log = TempDirectory() + "disk.log";
   for (const auto& form : cases) {
     Install(form.first);
     std::string oldSettings = FileBytes(GameFile("data\\players\\joystick.ini"));
     ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", form.second));
-    EXPECT_EQ(Run().box.text, "Operation completed") << form.second;
+    DeleteFileA(log.c_str());
+    SetEnvironmentVariableA("VT3_FLUSH_LOG", log.c_str());
+    SetEnvironmentVariableA("VT3_X_FINAL_PATH", "\\\\fileserver\\games");
+    EXPECT_EQ(Run(Sibling("Vt3update_flushes.exe")).box.text, "Operation completed") << form.second;
+    SetEnvironmentVariableA("VT3_FLUSH_LOG", nullptr);
+    SetEnvironmentVariableA("VT3_X_FINAL_PATH", nullptr);
     ExpectEverythingInstalled(oldSettings, form.second);
+    std::string recorded = FileBytes(log);
+    EXPECT_EQ(recorded.substr(0, recorded.find('\n')), std::string("disk ") + form.first[0] + ":\\") << form.second;
   }
-}
-
-// The free space is asked of the drive SavingPath names, not of its final
-// path: for a mapped network drive that is "\\\\server\\share\\…", which
-// names no drive. A test build of the launcher sees X: so, and records the
-// root the check asks about.
-TEST_F(Update, TheDiskCheckAsksTheDriveSavingPathNames) {
-  if (!FileExists("X:\\")) GTEST_SKIP() << "needs drive X: (VT3_DRIVE_X)";
-  Install("X:");
-  ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", "X:\\"));
-  const std::string log = TempDirectory() + "disk.log";
-  DeleteFileA(log.c_str());
-  SetEnvironmentVariableA("VT3_FLUSH_LOG", log.c_str());
-  SetEnvironmentVariableA("VT3_X_FINAL_PATH", "\\\\fileserver\\games");
-  EXPECT_EQ(Run(Sibling("Vt3update_flushes.exe")).box.text, "Operation completed");
-  SetEnvironmentVariableA("VT3_FLUSH_LOG", nullptr);
-  SetEnvironmentVariableA("VT3_X_FINAL_PATH", nullptr);
-  std::string recorded = FileBytes(log);
-  EXPECT_EQ(recorded.substr(0, recorded.find('\n')), "disk X:\\");
   DeleteFileA(log.c_str());
 }
 
@@ -240,7 +239,8 @@ TEST_F(Update, AHeldExecutableIsKeptAndTheNextRunCompletes) {
 // A ReadMe file or a shortcut that cannot be made (a folder holds its name
 // past the retries): the update completes, and the step stays open in its
 // record, so that the next run makes what is missing and then counts the
-// game as up to date.
+// game as up to date. Catches step-record-ignored,
+// failed-finishing-step-recorded.
 TEST_F(Update, AFinishingStepThatFailedIsMadeByTheNextRun) {
   std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
   const std::string blockers[] = {GameFile("ReadMe_v1_1_Fr.txt"), SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"};
@@ -258,6 +258,7 @@ TEST_F(Update, AFinishingStepThatFailedIsMadeByTheNextRun) {
 // administrators can write, with the game folder as its current folder:
 // a DLL of the game's own is still found there, before one of the same
 // name in the temporary folder. The copy goes when the stage has ended.
+// Catches data-stage-started-from-the-game-folder.
 TEST_F(Update, DataStageRunsFromTheRunFolderAndLoadsTheGamesDlls) {
   std::string gameDll = GameFile("vt3lib.dll"), plantedDll = TempDirectory() + "vt3lib.dll";
   ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), gameDll.c_str(), FALSE));
@@ -310,9 +311,7 @@ TEST_F(Update, FrenchEditionReadsAsWrittenOnAnyCodePage) {
   bool nineX = GetVersion() >= 0x80000000u;
   EXPECT_EQ(result.box.wideText, nineX ? L"Operation completed" : L"Op\u00E9ration termin\u00E9e");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
-  std::string target = GameFile("vt3.exe");
-  CharLowerA(&target[0]);
-  EXPECT_EQ(ReadLink(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"), target + "|-Setup|" + game.directory + "\\");
+  EXPECT_EQ(ReadLink(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"), LinkTo("-Setup"));
   ExpectNoTemporaryLeft();
 }
 
@@ -344,11 +343,9 @@ TEST_F(Update, ProfileFoldersAndLobbyValuesOutsideTheCodePage) {
 
   EXPECT_EQ(Run().box.text, "Operation completed");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
-  std::string target = GameFile("vt3.exe");
-  CharLowerA(&target[0]);
   for (const std::wstring& folder : {programs + L"\\BrenmarkSoft\\Vantor 3", desktop}) {
-    EXPECT_EQ(ReadLink(folder + L"\\Vantor 3.lnk"), target + "|-Setup|" + game.directory + "\\");
-    EXPECT_EQ(ReadLink(folder + L"\\Vantor 3 (NoSetup).lnk"), target + "|-NoSetup|" + game.directory + "\\");
+    EXPECT_EQ(ReadLink(folder + L"\\Vantor 3.lnk"), LinkTo("-Setup"));
+    EXPECT_EQ(ReadLink(folder + L"\\Vantor 3 (NoSetup).lnk"), LinkTo("-NoSetup"));
   }
   std::wstring copied;
   for (const auto& value : values)
@@ -408,7 +405,8 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
 // one, a box of the worker names it, and the record of the update stays.
 // A run that finds neither vt3.exe nor a record leaves it (it may be the
 // only copy of the game); the next run with the record puts it in place
-// and completes. (Run by ctest as Windows 98.)
+// and completes. (Run by ctest as Windows 98.) Catches
+// record-removed-with-kept-game.
 TEST_F(Update, FailedMoveOnNineXAndFailedCopyKeepTheGameForTheNextRun) {
   if (GetVersion() < 0x80000000u) GTEST_SKIP() << "the 9x path runs where Wine reports Windows 98";
   const std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
@@ -547,7 +545,6 @@ TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
   DeleteFileA(GameFile("worker_faults.txt").c_str());
   EXPECT_EQ(Run().box.text, "Operation completed");
   ExpectEverythingInstalled(settings);
-  EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
 
   Install("C:\\Games\\Vantor 3");
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move joystick.ini\n"));
@@ -560,7 +557,8 @@ TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
 
 // A player's own joystick.old and joystick.new are no files of the update:
 // kept byte for byte through a whole update, and through one cut at each
-// point of the joystick step and the run after it.
+// point of the joystick step and the run after it. Catches
+// joystick-defaults-moved-twice.
 TEST_F(Update, APlayersJoystickOldAndNewAreKeptWhole) {
   for (const char* cut : {"", "bak-aside", "ini-backed-up", "defaults-placed"}) {
     Install("C:\\Games\\Vantor 3");
@@ -605,7 +603,6 @@ TEST_F(Update, CompletesBesideAVirusScanner) {
     DWORD held = FinishProcess(scanner);
     EXPECT_EQ(result.box.text, "Operation completed") << sharing;
     ExpectEverythingInstalled(settings, sharing);
-    ExpectNoTemporaryLeft();
     // The worker, the new game (written, before its rename and after it),
     // six ReadMe files, six shortcuts and the joystick defaults; sharing
     // nothing, what the update still holds or has renamed escapes it.
@@ -627,7 +624,8 @@ TEST_F(Update, CompletesBesideAVirusScanner) {
 // names before its first file, and nothing else. A
 // failed flush stops the replacement (code 8, nothing replaced), or leaves
 // the joystick step with the player's settings, for the next run; one the
-// system does not support loses nothing.
+// system does not support loses nothing. Catches full-disk-version-checked
+// (a failed flush is code 8 too).
 TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirst) {
   const std::string log = TempDirectory() + "flushes.log";
   std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
@@ -658,7 +656,6 @@ TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirst) {
   // The joystick step left open; "not supported" is no failure.
   EXPECT_EQ(run("joystick.new", "1"), "Operation completed");
   ExpectEverythingInstalled(settings);
-  EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
   DeleteFileA(log.c_str());
 }
 
