@@ -122,27 +122,32 @@ void WaitForWorkerEnd(HANDLE worker) {
   }
 }
 
-}  // namespace
+// The first failure decides the status and its detail; later ones only
+// stop what depends on success.
+struct RunOutcome {
+  uint32_t* status;
+  int32_t* detail;
+  bool ok;
 
-unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
-  *status = kStatusOk;
-  *detail = 0;
-  bool ok = true;
-  auto fail = [&](uint32_t code, int32_t value) {
+  void Fail(uint32_t code, int32_t value) {
     if (ok) {
       *status = code;
       *detail = value;
     }
     ok = false;
-  };
+  }
+};
 
+// What must hold before anything is published, written or started; false
+// with the status set when the run cannot begin.
+bool MayBegin(uint32_t* status, int32_t* detail) {
   if (!IsAdministrator()) {
     *status = kStatusNotAdministrator;
-    return 0;
+    return false;
   }
   if (!HasEnoughColours()) {
     *status = kStatusTooFewColours;
-    return 0;
+    return false;
   }
   // A worker or data stage of an earlier run whose launcher is gone still
   // holds the block: never a second update beside it on one game.
@@ -153,141 +158,169 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
     if (waiting) DestroyWindow(waiting);
     if (!ended) {
       *status = kStatusUpdateFailed;
-      return 0;
+      return false;
     }
   }
-  // Before anything is published, written or started.
   int32_t damaged = FirstDamagedPayload();
   if (damaged) {
     *status = kStatusPayloadNotPublished;
     *detail = damaged;
-    return 0;
+    return false;
   }
+  return true;
+}
+
+// Fills `savingPath` with the game folder's final path, or empties it when
+// SavingPath is unreadable, and checks the free space of its drive.
+void ReadGameFolderAndSpace(char* savingPath, RunOutcome* outcome) {
+  char gameDataPath[MAX_PATH] = {};
+  char gameExecutable[MAX_PATH] = {};
+  // A saving path that is empty, of a form refused, or too long for the
+  // names built on it, counts as unreadable: no file outside the game is
+  // touched. A game folder reached through a link of the player's is
+  // worked in by the path behind it.
+  bool readable = ReadGameFolder(savingPath) && savingPath[0];
+  // The free space is asked of the drive as SavingPath names it: a final
+  // path of a mapped drive is "\\server\share\…", with no drive letter.
+  char namedPath[MAX_PATH];
+  std::memcpy(namedPath, savingPath, MAX_PATH);
+  if (readable) ResolveFinalPath(savingPath, MAX_PATH);
+  char dataFolder[MAX_PATH];
+  if (readable && JoinInFolder(gameDataPath, MAX_PATH, savingPath, "datafiles\\vt3.dat") &&
+      JoinInFolder(gameExecutable, MAX_PATH, savingPath, "vt3.exe") &&
+      JoinInFolder(dataFolder, MAX_PATH, savingPath, "datafiles")) {
+    uint32_t dataSize = 0;
+    // A vt3.dat behind a linked datafiles folder is not the game's.
+    HeldFolder dataFiles;
+    if (dataFiles.Hold(dataFolder)) MakeWritable(gameDataPath);
+    dataFiles.Release();
+    GetFileInfo(gameDataPath, &dataSize, nullptr);
+    MakeWritable(gameExecutable);
+    if (!HasEnoughDiskSpace(namedPath, RequiredDiskSpace(dataSize))) outcome->Fail(kStatusNoDiskSpace, 0);
+  } else {
+    savingPath[0] = 0;
+  }
+}
+
+// The worker runs with administrator rights from a folder of this run
+// that only administrators can enter, held from its creation to the
+// clean-up: on NT in the system's temporary folder, else in the player's,
+// else in the game folder (whose name came through the ANSI registry
+// functions), each only where the one before cannot be used. The
+// worker's file is held from its write until the clean-up, so past the
+// worker's start.
+void WriteWorker(const char* savingPath, PrivateFolder* runFolder, HeldFile* heldWorker, char* workerFile,
+                 RunOutcome* outcome) {
+  // The parents by their final paths: from here on junctions that the
+  // player's programs make are not followed.
+  char parents[kRunFolderParents][MAX_PATH];
+  int parentCount = RunFolderParents(parents, savingPath);
+  EnforceRedirectionTrust();
+  bool created = false;
+  for (int i = 0; i < parentCount && !created; ++i) created = runFolder->Create(parents[i]);
+  // This run holds the update's mutex and no earlier worker holds the
+  // block, so no other update runs: any other run folder is what an
+  // interrupted run left.
+  for (int i = 0; i < parentCount; ++i) RemoveEarlierRunFolders(parents[i], *runFolder);
+  PassRunCheckpoint("run folder");
+  if (!created || !runFolder->FileName(workerFile, MAX_PATH, "tmp", ".tmp") ||
+      !WriteResourceToFile(kWorkerPayload, workerFile, heldWorker))
+    outcome->Fail(kStatusWorkerNotExtracted, 0);
+}
+
+// The block the worker and the data stage report through, filled in before
+// the worker starts; null on failure.
+volatile ControlBlock* CreateControlBlock(SharedSection* control, RunOutcome* outcome) {
+  auto* block = static_cast<volatile ControlBlock*>(control->Create(kControlSectionName, kControlBlockSize));
+  // A block that exists already belongs to an update in progress: the
+  // same case as its payload sections already being there.
+  if (block && control->Existed()) {
+    control->Close();
+    outcome->Fail(kStatusPayloadNotPublished, 1);
+    return nullptr;
+  }
+  if (!block) {
+    outcome->Fail(kStatusNoControlBlock, 0);
+    return nullptr;
+  }
+  block->progressCount = 0;
+  block->progressTotal = 1;
+  block->doneFlag = 0;
+  block->errorCode = 0;
+  for (uint8_t& byte : const_cast<ControlBlock*>(block)->reserved2) byte = 0;
+  block->startTimeRemainder = StartTimeRemainder(startupTime);
+  for (uint8_t& byte : const_cast<ControlBlock*>(block)->reserved1) byte = 0;
+  block->tag = kControlTag;
+  block->sectionCount = kPayloadSectionCount;
+  return block;
+}
+
+// Starts the worker and shows the bar until its outcome is known; returns
+// the worker's process handle (null when it could not start) and the
+// dialog through `dialog`.
+HANDLE StartAndFollowWorker(const char* workerFile, volatile ControlBlock* block, HWND* dialog,
+                            RunOutcome* outcome) {
+  // No-wait rather than detached: the handle tells when the worker ends.
+  intptr_t spawned = _spawnl(_P_NOWAIT, workerFile, workerFile, nullptr);
+  if (spawned == -1) {
+    outcome->Fail(kStatusWorkerNotStarted, errno);
+    return nullptr;
+  }
+  HANDLE worker = reinterpret_cast<HANDLE>(spawned);
+  PassRunCheckpoint("worker started");
+  *dialog = CreateProgressDialog();
+  bool vanished = FollowWorker(block, worker, *dialog);
+  int32_t error = block->errorCode;
+  if (error != 0) {
+    outcome->Fail(StatusForReportedError(error, block->progressCount), error);
+  } else if (vanished) {
+    outcome->Fail(kStatusUpdateFailed, kDetailWorkerVanished);
+  }
+  return worker;
+}
+
+void ClosePayloadSection(SharedSection* section) {
+  if (!section) return;
+  section->Close();
+  delete section;
+}
+
+}  // namespace
+
+unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
+  *status = kStatusOk;
+  *detail = 0;
+  if (!MayBegin(status, detail)) return 0;
+  RunOutcome outcome = {status, detail, true};
 
   PassRunCheckpoint("publishing");
   SharedSection* gameData = PublishPayloadSection(kGameDataPayload, 0);
   PassRunCheckpoint("between sections");
   SharedSection* archive = PublishPayloadSection(kArchivePayload, 1);
-  if (!gameData) fail(kStatusPayloadNotPublished, 1);
-  if (!archive) fail(kStatusPayloadNotPublished, 2);
+  if (!gameData) outcome.Fail(kStatusPayloadNotPublished, 1);
+  if (!archive) outcome.Fail(kStatusPayloadNotPublished, 2);
 
   char savingPath[MAX_PATH] = {};
-  if (ok) {
-    char gameDataPath[MAX_PATH] = {};
-    char gameExecutable[MAX_PATH] = {};
-    // A saving path that is empty, of a form refused, or too long for the
-    // names built on it, counts as unreadable: no file outside the game is
-    // touched. A game folder reached through a link of the player's is
-    // worked in by the path behind it.
-    bool readable = ReadGameFolder(savingPath) && savingPath[0];
-    // The free space is asked of the drive as SavingPath names it: a final
-    // path of a mapped drive is "\\server\share\…", with no drive letter.
-    char namedPath[MAX_PATH];
-    std::memcpy(namedPath, savingPath, MAX_PATH);
-    if (readable) ResolveFinalPath(savingPath, MAX_PATH);
-    char dataFolder[MAX_PATH];
-    if (readable && JoinInFolder(gameDataPath, MAX_PATH, savingPath, "datafiles\\vt3.dat") &&
-        JoinInFolder(gameExecutable, MAX_PATH, savingPath, "vt3.exe") &&
-        JoinInFolder(dataFolder, MAX_PATH, savingPath, "datafiles")) {
-      uint32_t dataSize = 0;
-      // A vt3.dat behind a linked datafiles folder is not the game's.
-      HeldFolder dataFiles;
-      if (dataFiles.Hold(dataFolder)) MakeWritable(gameDataPath);
-      dataFiles.Release();
-      GetFileInfo(gameDataPath, &dataSize, nullptr);
-      MakeWritable(gameExecutable);
-      if (!HasEnoughDiskSpace(namedPath, RequiredDiskSpace(dataSize))) fail(kStatusNoDiskSpace, 0);
-    } else {
-      savingPath[0] = 0;
-    }
-  }
+  if (outcome.ok) ReadGameFolderAndSpace(savingPath, &outcome);
 
-  // The worker runs with administrator rights from a folder of this run
-  // that only administrators can enter, held from its creation to the
-  // clean-up: on NT in the system's temporary folder, else in the player's,
-  // else in the game folder (whose name came through the ANSI registry
-  // functions), each only where the one before cannot be used. The
-  // worker's file is held from its write until the clean-up, so past the
-  // worker's start.
   PrivateFolder runFolder;
   HeldFile heldWorker;
   char workerFile[MAX_PATH] = {};
-  if (ok) {
-    // The parents by their final paths: from here on junctions that the
-    // player's programs make are not followed.
-    char parents[kRunFolderParents][MAX_PATH];
-    int parentCount = RunFolderParents(parents, savingPath);
-    EnforceRedirectionTrust();
-    bool created = false;
-    for (int i = 0; i < parentCount && !created; ++i) created = runFolder.Create(parents[i]);
-    // This run holds the update's mutex and no earlier worker holds the
-    // block, so no other update runs: any other run folder is what an
-    // interrupted run left.
-    for (int i = 0; i < parentCount; ++i) RemoveEarlierRunFolders(parents[i], runFolder);
-    PassRunCheckpoint("run folder");
-    if (!created || !runFolder.FileName(workerFile, MAX_PATH, "tmp", ".tmp") ||
-        !WriteResourceToFile(kWorkerPayload, workerFile, &heldWorker))
-      fail(kStatusWorkerNotExtracted, 0);
-  }
+  if (outcome.ok) WriteWorker(savingPath, &runFolder, &heldWorker, workerFile, &outcome);
   // The last name of this run is made: the provider's pages go before the
   // dialog's come.
   ReleaseRandomSource();
 
   SharedSection control;
-  volatile ControlBlock* block = nullptr;
-  if (ok) {
-    block = static_cast<volatile ControlBlock*>(control.Create(kControlSectionName, kControlBlockSize));
-    // A block that exists already belongs to an update in progress: the
-    // same case as its payload sections already being there.
-    if (block && control.Existed()) {
-      control.Close();
-      block = nullptr;
-      fail(kStatusPayloadNotPublished, 1);
-    } else if (!block) {
-      fail(kStatusNoControlBlock, 0);
-    }
-  }
-
+  volatile ControlBlock* block = outcome.ok ? CreateControlBlock(&control, &outcome) : nullptr;
   HANDLE worker = nullptr;
   HWND dialog = nullptr;
-  if (block) {
-    block->progressCount = 0;
-    block->progressTotal = 1;
-    block->doneFlag = 0;
-    block->errorCode = 0;
-    for (uint8_t& byte : const_cast<ControlBlock*>(block)->reserved2) byte = 0;
-    block->startTimeRemainder = StartTimeRemainder(startupTime);
-    for (uint8_t& byte : const_cast<ControlBlock*>(block)->reserved1) byte = 0;
-    block->tag = kControlTag;
-    block->sectionCount = kPayloadSectionCount;
+  if (block) worker = StartAndFollowWorker(workerFile, block, &dialog, &outcome);
 
-    // No-wait rather than detached: the handle tells when the worker ends.
-    intptr_t spawned = _spawnl(_P_NOWAIT, workerFile, workerFile, nullptr);
-    if (spawned == -1) {
-      fail(kStatusWorkerNotStarted, errno);
-    } else {
-      worker = reinterpret_cast<HANDLE>(spawned);
-      PassRunCheckpoint("worker started");
-      dialog = CreateProgressDialog();
-      bool vanished = FollowWorker(block, worker, dialog);
-      int32_t error = block->errorCode;
-      if (error != 0) {
-        fail(StatusForReportedError(error, block->progressCount), error);
-      } else if (vanished) {
-        fail(kStatusUpdateFailed, kDetailWorkerVanished);
-      }
-    }
-  }
   heldWorker.Release();  // before the file is deleted
   control.Close();
-  if (gameData) {
-    gameData->Close();
-    delete gameData;
-  }
-  if (archive) {
-    archive->Close();
-    delete archive;
-  }
+  ClosePayloadSection(gameData);
+  ClosePayloadSection(archive);
   // The dialog stays while the worker finishes, so that the player is never
   // left without a window until the final message.
   if (worker) {
@@ -296,5 +329,5 @@ unsigned char RunUpdate(uint32_t* status, int32_t* detail) {
   }
   if (dialog) DestroyWindow(dialog);
   runFolder.Remove();
-  return ok ? 1 : 0;
+  return outcome.ok ? 1 : 0;
 }
