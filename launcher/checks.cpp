@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
+#include "game/game_key.h"
 #include "launcher/disk_free_space_call.h"
 #include "launcher/run_rules.h"
-#include "platform/game_key.h"
-#include "platform/system_library.h"
+#include "platform/system/system_library.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include "game/game_key.h"
 #include "localisation/language.h"
-#include "platform/game_key.h"
 
 int32_t GetLanguageIndex() {
   HKEY key = nullptr;

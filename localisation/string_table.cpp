@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/memory_file.h"
+#include "localisation/memory_file.h"
 
 namespace {
 

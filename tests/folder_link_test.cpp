@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/game_key.h"
-#include "platform/system_library.h"
+#include "game/game_key.h"
+#include "platform/system/system_library.h"
 #include "worker/tests/installed_game.h"
 #include "worker/tests/joystick_table.h"
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/busy_retry.h"
+#include "platform/files/busy_retry.h"
 
 namespace {
 

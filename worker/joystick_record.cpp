@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "platform/disk_flush.h"
-#include "platform/game_key.h"
+#include "game/game_key.h"
+#include "platform/files/disk_flush.h"
 
 namespace {
 

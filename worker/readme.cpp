@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "platform/busy_retry.h"
-#include "platform/file_helpers.h"
-#include "platform/game_folder.h"
+#include "game/game_folder.h"
+#include "platform/files/busy_retry.h"
+#include "platform/files/file_helpers.h"
 #include "transport/payload_resource.h"
 
 namespace {

@@ -9,14 +9,14 @@
 #include <cwchar>
 #include <initializer_list>
 
-#include "platform/busy_retry.h"
-#include "platform/file_closed.h"
-#include "platform/file_helpers.h"
-#include "platform/final_path.h"
-#include "platform/game_folder.h"
-#include "platform/held_folder.h"
-#include "platform/random_name.h"
-#include "platform/system_library.h"
+#include "game/game_folder.h"
+#include "platform/files/busy_retry.h"
+#include "platform/files/file_closed.h"
+#include "platform/files/file_helpers.h"
+#include "platform/files/final_path.h"
+#include "platform/files/held_folder.h"
+#include "platform/files/random_name.h"
+#include "platform/system/system_library.h"
 
 namespace {
 
@@ -275,25 +275,6 @@ namespace {
 typedef HANDLE(WINAPI* FindFirstFileWFunction)(LPCWSTR, LPWIN32_FIND_DATAW);
 typedef BOOL(WINAPI* FindNextFileWFunction)(HANDLE, LPWIN32_FIND_DATAW);
 
-// `link`, ".", sixteen hexadecimal digits, ".tmp": the name FreshNameBeside
-// gives, in either case but for the link's own name.
-bool IsHalfMadeName(const WCHAR* name, const char* link) {
-  size_t at = 0;
-  for (; link[at]; ++at)
-    if (name[at] != static_cast<unsigned char>(link[at])) return false;
-  if (name[at++] != '.') return false;
-  for (unsigned digit = 0; digit < kRandomDigits; ++digit, ++at) {
-    WCHAR c = name[at];
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
-  }
-  const char* rest = ".tmp";
-  for (; *rest; ++rest, ++at) {
-    WCHAR c = name[at] >= 'A' && name[at] <= 'Z' ? static_cast<WCHAR>(name[at] - 'A' + 'a') : name[at];
-    if (c != static_cast<unsigned char>(*rest)) return false;
-  }
-  return name[at] == 0;
-}
-
 struct WideDelete {
   DeleteFileWFunction remove;
   const WCHAR* path;
@@ -302,9 +283,12 @@ struct WideDelete {
 void RemoveHalfMadeIn(const WCHAR* folder, FindFirstFileWFunction findFirst, FindNextFileWFunction findNext,
                       DeleteFileWFunction remove) {
   for (const char* link : {"Vantor 3.lnk", "Vantor 3 (NoSetup).lnk"}) {
-    char suffix[64];
+    char suffix[64], prefix[64];
     WCHAR pattern[MAX_PATH];
     std::snprintf(suffix, sizeof suffix, "\\%s.*.tmp", link);
+    // The name FreshNameBeside gives, in either case but for the link's own name.
+    std::snprintf(prefix, sizeof prefix, "%s.", link);
+    const UpdateNameForm halfMade = {prefix, ".tmp", true, false};
     if (!JoinPath(pattern, folder, suffix)) continue;
     WIN32_FIND_DATAW found;
     HANDLE search = findFirst(pattern, &found);
@@ -312,7 +296,7 @@ void RemoveHalfMadeIn(const WCHAR* folder, FindFirstFileWFunction findFirst, Fin
     do {
       WCHAR path[MAX_PATH];
       size_t length = std::wcslen(folder), name = std::wcslen(found.cFileName);
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsHalfMadeName(found.cFileName, link) ||
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsUpdateName(found.cFileName, halfMade) ||
           length + 1 + name >= MAX_PATH)
         continue;
       std::memcpy(path, folder, length * sizeof(WCHAR));

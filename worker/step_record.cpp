@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "platform/disk_flush.h"
-#include "platform/file_helpers.h"
-#include "platform/game_key.h"
+#include "game/game_key.h"
+#include "platform/files/disk_flush.h"
+#include "platform/files/file_helpers.h"
 
 namespace {
 

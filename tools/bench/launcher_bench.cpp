@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "launcher/payload_integrity.h"
-#include "platform/held_file.h"
-#include "platform/private_folder.h"
+#include "platform/files/held_file.h"
+#include "platform/run_folder/private_folder.h"
 #include "tools/bench/clock.h"
 #include "transport/comp.h"
 #include "transport/payload_resource.h"

@@ -1,0 +1,212 @@
+#include "platform/files/held_file.h"
+
+#include <cstring>
+
+#include "platform/files/busy_retry.h"
+#include "platform/files/disk_flush.h"
+#include "platform/files/file_closed.h"
+#include "platform/files/file_information.h"
+#include "platform/files/file_write.h"
+#include "platform/system/system_library.h"
+
+namespace {
+
+bool ReadsBackAs(HANDLE file, const void* bytes, uint32_t size) {
+  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) return false;
+  const unsigned char* expected = static_cast<const unsigned char*>(bytes);
+  unsigned char chunk[65536];
+  uint32_t compared = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) return false;
+    if (got == 0) return compared == size;
+    if (got > size - compared || std::memcmp(chunk, expected + compared, got) != 0) return false;
+    compared += got;
+  }
+}
+
+// A second name would let whoever made it change the file once we let go,
+// or mean that we wrote into somebody else's file. On 9x the query is a DOS
+// call that some network redirectors and drivers lack; there a file that
+// cannot tell has one link, as every file of FAT has.
+bool HasOneLink(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
+  if (!ReadFileInformation(file, info)) return !IsWindowsNT();
+  return info->nNumberOfLinks == 1;
+}
+
+// Both handles name the same file. The 9x family gives no reliable file
+// index, but has no hard links either, and the name cannot have changed
+// while the writer refused deletion.
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& written, HANDLE held) {
+  if (!IsWindowsNT()) return true;
+  BY_HANDLE_FILE_INFORMATION info;
+  return HasOneLink(held, &info) && info.dwVolumeSerialNumber == written.dwVolumeSerialNumber &&
+         info.nFileIndexHigh == written.nFileIndexHigh && info.nFileIndexLow == written.nFileIndexLow;
+}
+
+// The native rename of an open file, in ntdll since NT 3.1 (its Win32 form,
+// SetFileInformationByHandle, is Vista and later).
+struct RenameInformation {
+  BOOLEAN replaceIfExists;
+  HANDLE rootDirectory;
+  ULONG fileNameLength;
+  WCHAR fileName[MAX_PATH + 4];
+};
+struct IoStatus {
+  LONG status;
+  ULONG_PTR information;
+};
+typedef LONG(NTAPI* SetInformationFunction)(HANDLE, IoStatus*, void*, ULONG, int);
+constexpr int kFileRenameInformation = 10;
+
+SetInformationFunction SetInformation() {
+  if (!IsWindowsNT()) return nullptr;
+  return LookUpFunction<SetInformationFunction>(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile");
+}
+
+// The Win32 error of a failed native call, as far as a retry needs it: a
+// file another program has open, or one that cannot go yet.
+DWORD ErrorOf(LONG status) {
+  switch (static_cast<ULONG>(status)) {
+    case 0xC0000043:  // STATUS_SHARING_VIOLATION
+      return ERROR_SHARING_VIOLATION;
+    case 0xC0000022:  // STATUS_ACCESS_DENIED
+    case 0xC0000056:  // STATUS_DELETE_PENDING
+    case 0xC0000121:  // STATUS_CANNOT_DELETE
+      return ERROR_ACCESS_DENIED;
+    default:
+      return ERROR_GEN_FAILURE;
+  }
+}
+
+struct Reopen {
+  const char* path;
+  HANDLE handle;
+};
+
+bool OpenForRename(void* context) {
+  Reopen* reopen = static_cast<Reopen*>(context);
+  reopen->handle = CreateFileA(reopen->path, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  return reopen->handle != INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+HeldFile::HeldFile() : handle(INVALID_HANDLE_VALUE), renamable(false), deletable(false), identity(), path() {}
+
+HeldFile::~HeldFile() { Release(); }
+
+void HeldFile::Release() {
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  handle = INVALID_HANDLE_VALUE;
+}
+
+bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool renamable, bool replacing) {
+  Release();
+  this->renamable = deletable = false;
+  // A renamable file is taken again by its name for the rename.
+  if (renamable && std::strlen(path) >= sizeof this->path) return false;
+  // Created here or not at all: never written through a name somebody else
+  // prepared, which may be a link to any file of the system.
+  HANDLE writer = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (writer == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION written;
+  // On disk before anything puts the file in place of another. NT's
+  // CloseHandle does not report the cache's failure to write it out, and
+  // the read-back below reads the cache: the flush is the only word.
+  if (!WriteAll(writer, bytes, size) || !HasOneLink(writer, &written) ||
+      (replacing && !FlushFileToDisk(writer))) {
+    CloseHandle(writer);
+    DeleteFileA(path);
+    return false;
+  }
+  // Windows starts no program from a file open for writing, and reopening
+  // a handle without a name (ReOpenFile) is Vista and later. So a bridge
+  // that refuses deletion keeps the name on this file while the writer
+  // closes; the held handle then refuses writers too. Until the data stage
+  // has ended nothing of ours shares deletion, so the name cannot be taken
+  // from this file; a link added meanwhile shows in the check below, and
+  // whatever else another program managed in the read-back.
+  HANDLE bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool closed = CloseHandle(writer) != 0;  // a full disk may show only now
+  NoteFileClosed(path);
+  HANDLE held = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (bridge != INVALID_HANDLE_VALUE) CloseHandle(bridge);
+  if (held == INVALID_HANDLE_VALUE || !closed || !SameFile(written, held) || !ReadsBackAs(held, bytes, size)) {
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    // Deleting a name never touches the file another name may lead to.
+    DeleteFileA(path);
+    return false;
+  }
+  handle = held;
+  identity = written;
+  if (renamable) std::memcpy(this->path, path, std::strlen(path) + 1);
+  this->renamable = renamable;
+  return true;
+}
+
+// The read-only hold gives way to one with the right to rename the file.
+// Both cannot stand at once, and another program may have the file open
+// (a scanner busy with the program the data stage ran), so: a bridge that
+// shares deletion and nothing else keeps writers out while the hold
+// closes, the file is opened again by its name (retried while it is
+// busy), and it must still be the file written, with this one link.
+bool HeldFile::TakeForRename() {
+  if (handle == INVALID_HANDLE_VALUE || !renamable) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  if (deletable) return true;
+  HANDLE bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  CloseHandle(handle);
+  handle = INVALID_HANDLE_VALUE;
+  NoteFileClosed(path);
+  Reopen reopen = {path, INVALID_HANDLE_VALUE};
+  bool opened = RetryWhileBusy(OpenForRename, &reopen);
+  if (bridge != INVALID_HANDLE_VALUE) CloseHandle(bridge);
+  if (opened && !SameFile(identity, reopen.handle)) {
+    CloseHandle(reopen.handle);
+    opened = false;
+  }
+  if (!opened) {
+    SetLastError(ERROR_FILE_INVALID);
+    return false;
+  }
+  handle = reopen.handle;
+  deletable = true;
+  return true;
+}
+
+bool HeldFile::CanRename() { return SetInformation() != nullptr; }
+
+bool HeldFile::RenameReplacing(HANDLE folder, const char* target) {
+  SetInformationFunction setInformation = SetInformation();
+  if (!setInformation || !TakeForRename()) return false;
+  RenameInformation rename = {};
+  rename.replaceIfExists = TRUE;
+  int prefixLength = 0;
+  if (folder != INVALID_HANDLE_VALUE && folder) {
+    // A bare name in the held folder: no native prefix to build, and no
+    // change to the path above the folder can send the rename elsewhere.
+    rename.rootDirectory = folder;
+  } else {
+    // The native form of a drive or a network path ("\\server\share").
+    bool network = target[0] == '\\' && target[1] == '\\';
+    const WCHAR* prefix = network ? L"\\?" L"?\\UNC" : L"\\?" L"?\\";
+    prefixLength = network ? 7 : 4;
+    std::memcpy(rename.fileName, prefix, prefixLength * sizeof(WCHAR));
+    if (network) ++target;
+  }
+  const int room = static_cast<int>(sizeof rename.fileName / sizeof rename.fileName[0]) - prefixLength;
+  int converted = MultiByteToWideChar(CP_ACP, 0, target, -1, rename.fileName + prefixLength, room);
+  if (converted <= 1) return false;
+  rename.fileNameLength = static_cast<ULONG>((prefixLength + converted - 1) * sizeof(WCHAR));
+  IoStatus status = {};
+  LONG result = setInformation(handle, &status, &rename, sizeof rename, kFileRenameInformation);
+  if (result < 0) SetLastError(ErrorOf(result));
+  return result >= 0;
+}
