@@ -6,8 +6,9 @@
 #include "game/game_key.h"
 
 bool ReadGameSetting(const char* valueName, char* buffer, uint32_t bufferSize) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  RegistryKey gameKey;
+  if (!OpenGameKey(&gameKey)) return false;
+  HKEY key = gameKey.Handle();
   bool read = false;
   DWORD type = 0;
   DWORD size = 0;
@@ -22,7 +23,6 @@ bool ReadGameSetting(const char* valueName, char* buffer, uint32_t bufferSize) {
       else if (got == 0 || buffer[got - 1] != 0) read = false;
     }
   }
-  RegCloseKey(key);
   return read;
 }
 

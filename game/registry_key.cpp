@@ -16,6 +16,8 @@ bool WideName(const char* name, WCHAR* wide) { return MultiByteToWideChar(CP_ACP
 
 }  // namespace
 
+RegistryKey::RegistryKey() : keyHandle(nullptr) { Assign("", ""); }
+
 RegistryKey::RegistryKey(const char* path, const char* name) : keyHandle(nullptr) {
   Assign(path, name);
   Open();
@@ -31,9 +33,11 @@ void RegistryKey::Assign(const char* path, const char* name) {
   std::memset(wideData, 0, sizeof wideData);
 }
 
-bool RegistryKey::Open() {
+bool RegistryKey::Open() { return OpenWith(KEY_ALL_ACCESS); }
+
+bool RegistryKey::OpenWith(REGSAM access) {
   Close();
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &keyHandle) == ERROR_SUCCESS) return true;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, access, &keyHandle) == ERROR_SUCCESS) return true;
   keyHandle = nullptr;
   return false;
 }

@@ -4,13 +4,18 @@
 
 class RegistryKey {
  public:
+  // Opens nothing: Assign, then Open or OpenWith.
+  RegistryKey();
   RegistryKey(const char* keyPath, const char* valueName);
   ~RegistryKey();
   RegistryKey(const RegistryKey&) = delete;
   RegistryKey& operator=(const RegistryKey&) = delete;
 
   void Assign(const char* keyPath, const char* valueName);
+  // With KEY_ALL_ACCESS.
   bool Open();
+  // With no more than `access`, for a caller that only reads or writes values.
+  bool OpenWith(REGSAM access);
   bool Create();
   bool Close();
   // The value's text, valid until the next operation; null unless REG_SZ
@@ -25,6 +30,8 @@ class RegistryKey {
   // With an empty value name, deletes the key itself and closes it.
   bool Delete();
   bool IsOpen() const { return keyHandle != nullptr; }
+  // For values of other types than text; null when not open.
+  HKEY Handle() const { return keyHandle; }
 
  private:
   char keyPath[MAX_PATH];

@@ -19,11 +19,6 @@ const ReadMe kReadMes[] = {
     {141, "ReadMe_v1_1_Ita.txt"}, {142, "ReadMe_v1_1_Spa.txt"}, {143, "ReadMe_v1_1_Swe.txt"},
 };
 
-struct ReadMeWrite {
-  unsigned id;
-  const char* path;
-};
-
 }  // namespace
 
 bool WriteReadMeFiles(const char* gameDirectory) {
@@ -40,14 +35,7 @@ bool WriteReadMeFiles(const char* gameDirectory) {
     DeleteFileRetrying(path);
     // A name still held by a scanner after its delete cannot be made again
     // until the scanner lets go.
-    ReadMeWrite write = {readMe.id, path};
-    if (!RetryWhileBusy(
-            [](void* context) {
-              const ReadMeWrite* row = static_cast<const ReadMeWrite*>(context);
-              return WriteResourceToFile(row->id, row->path);
-            },
-            &write))
-      all = false;
+    if (!RetryWhileBusy([&] { return WriteResourceToFile(readMe.id, path); })) all = false;
   }
   return all;
 }

@@ -108,52 +108,26 @@ bool FreshNameBeside(const WCHAR* linkPath, WCHAR* fresh) {
   return JoinPath(fresh, linkPath, suffix);
 }
 
-struct LinkNames {
-  MoveFileExWFunction move;
-  DeleteFileWFunction remove;
-  const WCHAR* fresh;
-  const WCHAR* link;
-};
-
 // A scanner holds every fresh file for a moment: the rename over the old
 // link, and the removal of a fresh file that cannot take its place (or of
 // what a failed save left), are retried. What still cannot go stays for
 // the next run to remove; removal at the next start of Windows would be a
 // delete by name, as SYSTEM, in a folder the player can write.
-bool PutInPlace(LinkNames* names, bool saved) {
-  bool placed = saved && RetryWhileBusy(
-      [](void* context) {
-        const LinkNames* link = static_cast<const LinkNames*>(context);
-        return link->move(link->fresh, link->link, MOVEFILE_REPLACE_EXISTING) != 0;
-      },
-      names);
-  if (!placed)
-    RetryWhileBusy(
-        [](void* context) {
-          const LinkNames* link = static_cast<const LinkNames*>(context);
-          return link->remove(link->fresh) != 0;
-        },
-        names);
+bool PutInPlace(MoveFileExWFunction move, DeleteFileWFunction remove, const WCHAR* fresh, const WCHAR* link,
+                bool saved) {
+  bool placed = saved && RetryWhileBusy([&] { return move(fresh, link, MOVEFILE_REPLACE_EXISTING) != 0; });
+  if (!placed) RetryWhileBusy([&] { return remove(fresh) != 0; });
   return placed;
 }
 
-struct LinkSave {
-  IPersistFile* file;
-  const WCHAR* path;
-};
-
 // A name held by a scanner or another program is tried again, as a move.
 bool SaveRetrying(IPersistFile* file, const WCHAR* path) {
-  LinkSave save = {file, path};
-  return RetryWhileBusy(
-      [](void* context) {
-        const LinkSave* link = static_cast<const LinkSave*>(context);
-        HRESULT result = link->file->Save(link->path, TRUE);
-        if (SUCCEEDED(result)) return true;
-        SetLastError(HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result) : ERROR_GEN_FAILURE);
-        return false;
-      },
-      &save);
+  return RetryWhileBusy([&] {
+    HRESULT result = file->Save(path, TRUE);
+    if (SUCCEEDED(result)) return true;
+    SetLastError(HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result) : ERROR_GEN_FAILURE);
+    return false;
+  });
 }
 
 // True once the link is saved under its name.
@@ -172,10 +146,9 @@ bool SaveShortcut(const WCHAR* linkPath, const char* target, const char* working
     auto move = KernelFunction<MoveFileExWFunction>("MoveFileExW");
     auto remove = KernelFunction<DeleteFileWFunction>("DeleteFileW");
     if (move && remove && FreshNameBeside(linkPath, fresh)) {
-      LinkNames names = {move, remove, fresh, linkPath};
       bool saved = SaveRetrying(file, fresh);
       if (saved) NoteFileClosedW(fresh);
-      placed = PutInPlace(&names, saved);
+      placed = PutInPlace(move, remove, fresh, linkPath, saved);
     } else if (!IsWindowsNT() && SaveRetrying(file, linkPath)) {
       NoteFileClosedW(linkPath);
       placed = true;
@@ -275,11 +248,6 @@ namespace {
 typedef HANDLE(WINAPI* FindFirstFileWFunction)(LPCWSTR, LPWIN32_FIND_DATAW);
 typedef BOOL(WINAPI* FindNextFileWFunction)(HANDLE, LPWIN32_FIND_DATAW);
 
-struct WideDelete {
-  DeleteFileWFunction remove;
-  const WCHAR* path;
-};
-
 void RemoveHalfMadeIn(const WCHAR* folder, FindFirstFileWFunction findFirst, FindNextFileWFunction findNext,
                       DeleteFileWFunction remove) {
   for (const char* link : {"Vantor 3.lnk", "Vantor 3 (NoSetup).lnk"}) {
@@ -302,13 +270,7 @@ void RemoveHalfMadeIn(const WCHAR* folder, FindFirstFileWFunction findFirst, Fin
       std::memcpy(path, folder, length * sizeof(WCHAR));
       path[length] = '\\';
       std::memcpy(path + length + 1, found.cFileName, (name + 1) * sizeof(WCHAR));
-      WideDelete removal = {remove, path};
-      RetryWhileBusy(
-          [](void* context) {
-            const WideDelete* removal = static_cast<const WideDelete*>(context);
-            return removal->remove(removal->path) != 0;
-          },
-          &removal);
+      RetryWhileBusy([&] { return remove(path) != 0; });
     } while (findNext(search, &found));
     FindClose(search);
   }

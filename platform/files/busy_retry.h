@@ -5,13 +5,32 @@
 #pragma once
 #include <windows.h>
 
-// Calls `attempt(context)` until it returns true or fails for a reason
-// other than a file in use (sharing or lock violation, access denied),
-// waiting longer each time: about five seconds per operation, and never
-// more than kBusyRetryBudgetMs over the whole process, so that a file that
-// is really denied does not multiply the waits. The attempt must leave its
-// failure in GetLastError; it stays there when this returns false.
-bool RetryWhileBusy(bool (*attempt)(void* context), void* context);
+// The waits between the attempts of one operation: after a failure,
+// whether to try again, having waited longer each time. About five seconds
+// per operation, and never more than kBusyRetryBudgetMs over the whole
+// process, so that a file that is really denied does not multiply the
+// waits. Only a file in use (sharing or lock violation, access denied) is
+// waited for; the failure's error stays in GetLastError.
+class BusyRetry {
+ public:
+  BusyRetry() : wait(10), waited(0) {}
+  bool WaitAfterFailure();
+
+ private:
+  DWORD wait;
+  DWORD waited;
+};
+
+// Calls `attempt()` until it returns true or fails for a reason other than
+// a file in use. The attempt must leave its failure in GetLastError; it
+// stays there when this returns false.
+template <typename Attempt>
+bool RetryWhileBusy(Attempt&& attempt) {
+  BusyRetry retry;
+  while (!attempt())
+    if (!retry.WaitAfterFailure()) return false;
+  return true;
+}
 
 // A read-only file loses that attribute, once, before the delete is retried.
 bool DeleteFileRetrying(const char* path);

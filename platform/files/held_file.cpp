@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "platform/files/busy_retry.h"
 #include "platform/files/disk_flush.h"
 #include "platform/files/file_closed.h"
 #include "platform/files/file_information.h"
 #include "platform/files/file_write.h"
+#include "platform/system/native_files.h"
 #include "platform/system/system_library.h"
 
 namespace {
@@ -44,26 +44,6 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& written, HANDLE held) {
          info.nFileIndexHigh == written.nFileIndexHigh && info.nFileIndexLow == written.nFileIndexLow;
 }
 
-// The native rename of an open file, in ntdll since NT 3.1 (its Win32 form,
-// SetFileInformationByHandle, is Vista and later).
-struct RenameInformation {
-  BOOLEAN replaceIfExists;
-  HANDLE rootDirectory;
-  ULONG fileNameLength;
-  WCHAR fileName[MAX_PATH + 4];
-};
-struct IoStatus {
-  LONG status;
-  ULONG_PTR information;
-};
-typedef LONG(NTAPI* SetInformationFunction)(HANDLE, IoStatus*, void*, ULONG, int);
-constexpr int kFileRenameInformation = 10;
-
-SetInformationFunction SetInformation() {
-  if (!IsWindowsNT()) return nullptr;
-  return LookUpFunction<SetInformationFunction>(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile");
-}
-
 // The Win32 error of a failed native call, as far as a retry needs it: a
 // file another program has open, or one that cannot go yet.
 DWORD ErrorOf(LONG status) {
@@ -79,27 +59,24 @@ DWORD ErrorOf(LONG status) {
   }
 }
 
-struct Reopen {
-  const char* path;
-  HANDLE handle;
-};
-
-bool OpenForRename(void* context) {
-  Reopen* reopen = static_cast<Reopen*>(context);
-  reopen->handle = CreateFileA(reopen->path, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  return reopen->handle != INVALID_HANDLE_VALUE;
-}
-
 }  // namespace
 
-HeldFile::HeldFile() : handle(INVALID_HANDLE_VALUE), renamable(false), deletable(false), identity(), path() {}
+HeldFile::HeldFile()
+    : handle(INVALID_HANDLE_VALUE), bridge(INVALID_HANDLE_VALUE), bridging(false), renamable(false), deletable(false),
+      identity(), path() {}
 
 HeldFile::~HeldFile() { Release(); }
 
 void HeldFile::Release() {
   if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   handle = INVALID_HANDLE_VALUE;
+  EndBridge();
+  bridging = false;
+}
+
+void HeldFile::EndBridge() {
+  if (bridge != INVALID_HANDLE_VALUE) CloseHandle(bridge);
+  bridge = INVALID_HANDLE_VALUE;
 }
 
 bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool renamable, bool replacing) {
@@ -152,61 +129,57 @@ bool HeldFile::Write(const char* path, const void* bytes, uint32_t size, bool re
 // Both cannot stand at once, and another program may have the file open
 // (a scanner busy with the program the data stage ran), so: a bridge that
 // shares deletion and nothing else keeps writers out while the hold
-// closes, the file is opened again by its name (retried while it is
-// busy), and it must still be the file written, with this one link.
+// closes, the file is opened again by its name, and it must still be the
+// file written, with this one link. A busy file fails with its error and
+// the bridge standing: the caller's retry takes it from there, so that
+// the rename has one loop of waits, not two.
 bool HeldFile::TakeForRename() {
-  if (handle == INVALID_HANDLE_VALUE || !renamable) {
+  if (deletable) return true;
+  if (!renamable || (handle == INVALID_HANDLE_VALUE && !bridging)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }
-  if (deletable) return true;
-  HANDLE bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  CloseHandle(handle);
-  handle = INVALID_HANDLE_VALUE;
-  NoteFileClosed(path);
-  Reopen reopen = {path, INVALID_HANDLE_VALUE};
-  bool opened = RetryWhileBusy(OpenForRename, &reopen);
-  if (bridge != INVALID_HANDLE_VALUE) CloseHandle(bridge);
-  if (opened && !SameFile(identity, reopen.handle)) {
-    CloseHandle(reopen.handle);
-    opened = false;
+  if (!bridging) {
+    bridge = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    CloseHandle(handle);
+    handle = INVALID_HANDLE_VALUE;
+    bridging = true;
+    NoteFileClosed(path);
   }
-  if (!opened) {
+  HANDLE reopened = CreateFileA(path, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (reopened == INVALID_HANDLE_VALUE) return false;
+  EndBridge();
+  bridging = false;
+  if (!SameFile(identity, reopened)) {
+    CloseHandle(reopened);
     SetLastError(ERROR_FILE_INVALID);
     return false;
   }
-  handle = reopen.handle;
+  handle = reopened;
   deletable = true;
   return true;
 }
 
-bool HeldFile::CanRename() { return SetInformation() != nullptr; }
+bool HeldFile::CanRename() { return CanRenameNatively(); }
 
 bool HeldFile::RenameReplacing(HANDLE folder, const char* target) {
-  SetInformationFunction setInformation = SetInformation();
-  if (!setInformation || !TakeForRename()) return false;
-  RenameInformation rename = {};
-  rename.replaceIfExists = TRUE;
-  int prefixLength = 0;
-  if (folder != INVALID_HANDLE_VALUE && folder) {
-    // A bare name in the held folder: no native prefix to build, and no
-    // change to the path above the folder can send the rename elsewhere.
-    rename.rootDirectory = folder;
-  } else {
-    // The native form of a drive or a network path ("\\server\share").
-    bool network = target[0] == '\\' && target[1] == '\\';
-    const WCHAR* prefix = network ? L"\\?" L"?\\UNC" : L"\\?" L"?\\";
-    prefixLength = network ? 7 : 4;
-    std::memcpy(rename.fileName, prefix, prefixLength * sizeof(WCHAR));
-    if (network) ++target;
+  if (!CanRenameNatively() || !TakeForRename()) return false;
+  wchar_t name[kNativePathCapacity];
+  USHORT bytes = 0;
+  // A bare name in the held folder: no change to the path above the folder
+  // can send the rename elsewhere.
+  bool inFolder = folder != INVALID_HANDLE_VALUE && folder;
+  if (inFolder) {
+    int converted = MultiByteToWideChar(CP_ACP, 0, target, -1, name, static_cast<int>(kNativePathCapacity));
+    if (converted <= 1) return false;
+    bytes = static_cast<USHORT>((converted - 1) * sizeof(wchar_t));
+  } else if (!NativePath(target, name, kNativePathCapacity, &bytes)) {
+    SetLastError(ERROR_INVALID_NAME);
+    return false;
   }
-  const int room = static_cast<int>(sizeof rename.fileName / sizeof rename.fileName[0]) - prefixLength;
-  int converted = MultiByteToWideChar(CP_ACP, 0, target, -1, rename.fileName + prefixLength, room);
-  if (converted <= 1) return false;
-  rename.fileNameLength = static_cast<ULONG>((prefixLength + converted - 1) * sizeof(WCHAR));
-  IoStatus status = {};
-  LONG result = setInformation(handle, &status, &rename, sizeof rename, kFileRenameInformation);
+  LONG result = NativeRename(handle, inFolder ? folder : nullptr, name, bytes);
   if (result < 0) SetLastError(ErrorOf(result));
   return result >= 0;
 }

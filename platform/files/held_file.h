@@ -31,10 +31,11 @@ class HeldFile {
   // program did to its name meanwhile. `target` is a name in `folder`, an
   // open folder's handle, or without one (INVALID_HANDLE_VALUE) a full
   // path. The hold gives way to one with the right to rename, taken again
-  // by the file's name (retried while another program has the file open)
-  // and refused unless it is still the file written, with no other link.
-  // False where the system cannot, or when the rename failed, with the
-  // reason in GetLastError; the file is then where it was.
+  // by the file's name and refused unless it is still the file written,
+  // with no other link. False where the system cannot, or when the rename
+  // failed, with the reason in GetLastError; the file is then where it
+  // was. A file another program has open fails busy: the caller retries
+  // (RetryWhileBusy), each attempt taking up where the last one stopped.
   bool RenameReplacing(HANDLE folder, const char* target);
   // Whether RenameReplacing can work on this system at all.
   static bool CanRename();
@@ -42,8 +43,12 @@ class HeldFile {
 
  private:
   bool TakeForRename();
+  void EndBridge();
 
   HANDLE handle;
+  // Between the hold's end and the rename's hold: keeps writers out.
+  HANDLE bridge;
+  bool bridging;
   bool renamable;
   bool deletable;  // the handle may rename the file
   BY_HANDLE_FILE_INFORMATION identity;

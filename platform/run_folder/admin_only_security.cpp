@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/system/account_sids.h"
 #include "platform/system/system_library.h"
 
 namespace {
@@ -65,32 +66,24 @@ bool AddAllowed(const SecurityFunctions& call, ACL* acl, PSID sid) {
 
 }  // namespace
 
-AdminOnlySecurity::AdminOnlySecurity() : administrators(nullptr), system(nullptr), acl(nullptr) {
+AdminOnlySecurity::AdminOnlySecurity() : acl(nullptr) {
   std::memset(&descriptor, 0, sizeof descriptor);
   std::memset(&attributes, 0, sizeof attributes);
 }
 
 AdminOnlySecurity::~AdminOnlySecurity() {
-  if (administrators) FreeSid(administrators);
-  if (system) FreeSid(system);
   std::free(acl);
 }
 
 bool AdminOnlySecurity::Build(bool withOwner) {
   SecurityFunctions call;
   if (!LookUpSecurityFunctions(&call)) return false;
-  SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
-  if (!administrators &&
-      !AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                0, &administrators))
-    return false;
-  if (!system && !AllocateAndInitializeSid(&ntAuthority, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system))
-    return false;
+  PSID administrators = AdministratorsSid();
   if (!acl) {
     DWORD length = sizeof(ACL) + 2 * (offsetof(ACCESS_ALLOWED_ACE, SidStart) + SECURITY_MAX_SID_SIZE);
     acl = static_cast<ACL*>(std::calloc(1, length));
     if (!acl || !call.initializeAcl(acl, length, ACL_REVISION) || !AddAllowed(call, acl, administrators) ||
-        !AddAllowed(call, acl, system)) {
+        !AddAllowed(call, acl, SystemSid())) {
       std::free(acl);
       acl = nullptr;
       return false;

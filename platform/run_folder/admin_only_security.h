@@ -20,8 +20,6 @@ class AdminOnlySecurity {
   void* Descriptor() { return &descriptor; }
 
  private:
-  PSID administrators;
-  PSID system;
   ACL* acl;
   SECURITY_DESCRIPTOR descriptor;
   SECURITY_ATTRIBUTES attributes;

@@ -59,8 +59,7 @@ bool SystemTemporaryFolder(char* path, DWORD size) {
 }
 
 bool RemoveDirectoryRetrying(const char* path) {
-  return RetryWhileBusy([](void* name) { return RemoveDirectoryA(static_cast<const char*>(name)) != 0; },
-                        const_cast<char*>(path));
+  return RetryWhileBusy([&] { return RemoveDirectoryA(path) != 0; });
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/run_folder/run_folder_proof.h"
 
+#include "platform/system/account_sids.h"
 #include "platform/system/system_library.h"
 
 namespace {
@@ -74,20 +75,10 @@ bool ProvesRunFolder(PSECURITY_DESCRIPTOR theirs, PSECURITY_DESCRIPTOR ours) {
   Calls call;
   Parts their, own;
   if (!LookUp(&call) || !Split(call, theirs, &their)) return false;
-  SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
-  PSID administrators = nullptr, system = nullptr;
-  if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                0, &administrators))
-    return false;
-  bool proven = false;
-  if (AllocateAndInitializeSid(&ntAuthority, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system)) {
-    proven = MadeAsOurs(call, their, administrators, system) ||
-             (Split(call, ours, &own) && !MadeAsOurs(call, own, administrators, system) &&
-              EqualSid(their.owner, own.owner) && SameEntries(call, their.dacl, own.dacl));
-    FreeSid(system);
-  }
-  FreeSid(administrators);
-  return proven;
+  PSID administrators = AdministratorsSid(), system = SystemSid();
+  return MadeAsOurs(call, their, administrators, system) ||
+         (Split(call, ours, &own) && !MadeAsOurs(call, own, administrators, system) &&
+          EqualSid(their.owner, own.owner) && SameEntries(call, their.dacl, own.dacl));
 }
 
 bool ReadOwnerAndDacl(HANDLE handle, void* buffer, DWORD size) {

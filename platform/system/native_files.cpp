@@ -1,5 +1,7 @@
 #include "platform/system/native_files.h"
 
+#include <cstring>
+
 #include "platform/system/system_library.h"
 
 namespace {
@@ -26,8 +28,20 @@ typedef LONG(NTAPI* CreateFileFunction)(HANDLE*, ACCESS_MASK, ObjectAttributes*,
 typedef LONG(NTAPI* SetInformationFunction)(HANDLE, IoStatus*, void*, ULONG, int);
 constexpr ULONG kCaseInsensitive = 0x40;  // OBJ_CASE_INSENSITIVE, as the Win32 functions open
 constexpr int kFileDispositionInformation = 13;
+constexpr int kFileRenameInformation = 10;
+// FILE_RENAME_INFORMATION with room for the longest native path.
+struct RenameInformation {
+  BOOLEAN replaceIfExists;
+  HANDLE rootDirectory;
+  ULONG fileNameLength;
+  wchar_t fileName[kNativePathCapacity];
+};
 
 HMODULE Ntdll() { return IsWindowsNT() ? GetModuleHandleA("ntdll.dll") : nullptr; }
+
+SetInformationFunction SetInformation() {
+  return LookUpFunction<SetInformationFunction>(Ntdll(), "NtSetInformationFile");
+}
 
 }  // namespace
 
@@ -76,8 +90,23 @@ LONG NativeCreate(HANDLE* file, ACCESS_MASK access, HANDLE root, const wchar_t* 
   return result;
 }
 
+bool CanRenameNatively() { return SetInformation() != nullptr; }
+
+LONG NativeRename(HANDLE file, HANDLE root, const wchar_t* name, USHORT bytes) {
+  auto setInformation = SetInformation();
+  if (!setInformation) return kStatusNotImplemented;
+  if (bytes > sizeof(RenameInformation::fileName)) return kStatusObjectNameInvalid;
+  RenameInformation rename = {};
+  rename.replaceIfExists = TRUE;
+  rename.rootDirectory = root;
+  rename.fileNameLength = bytes;
+  std::memcpy(rename.fileName, name, bytes);
+  IoStatus status = {};
+  return setInformation(file, &status, &rename, sizeof rename, kFileRenameInformation);
+}
+
 bool DeleteOnClose(HANDLE file) {
-  auto setInformation = LookUpFunction<SetInformationFunction>(Ntdll(), "NtSetInformationFile");
+  auto setInformation = SetInformation();
   if (!setInformation) return false;
   BOOLEAN deleteFile = TRUE;
   IoStatus status = {};

@@ -7,6 +7,7 @@
 
 constexpr LONG kStatusNotImplemented = static_cast<LONG>(0xC0000002);
 constexpr LONG kStatusNameCollision = static_cast<LONG>(0xC0000035);
+constexpr LONG kStatusObjectNameInvalid = static_cast<LONG>(0xC0000033);
 constexpr LONG kStatusInvalidOwner = static_cast<LONG>(0xC000005A);
 
 constexpr ULONG kFileOpen = 1;    // FILE_OPEN
@@ -31,6 +32,13 @@ bool NativePath(const char* path, wchar_t* out, size_t capacity, USHORT* bytes);
 // NtCreateFile of `name` (`bytes` long), relative to `root` when not null.
 LONG NativeCreate(HANDLE* file, ACCESS_MASK access, HANDLE root, const wchar_t* name, USHORT bytes, void* security,
                   ULONG share, ULONG disposition, ULONG options);
+// NtSetInformationFile's rename of what `file` holds (opened with DELETE)
+// to `name` (`bytes` long, native form, or a bare name relative to `root`
+// when not null), replacing what has that name. The status; below zero
+// where it failed, kStatusNotImplemented without ntdll (9x).
+LONG NativeRename(HANDLE file, HANDLE root, const wchar_t* name, USHORT bytes);
+// Whether NativeRename can work on this system at all.
+bool CanRenameNatively();
 // Marks a file, or an empty folder, opened with DELETE for deletion at its
 // close: exactly what the handle holds, whatever its name leads to now.
 bool DeleteOnClose(HANDLE file);

@@ -15,12 +15,14 @@ struct Attempts {
   DWORD error = ERROR_SHARING_VIOLATION;
 };
 
-bool Attempt(void* context) {
-  Attempts* attempts = static_cast<Attempts*>(context);
-  ++attempts->made;
-  if (attempts->made == attempts->succeedAt) return true;
-  SetLastError(attempts->error);
-  return false;
+// Retried as any operation is, through a callable.
+bool Retry(Attempts* attempts) {
+  return RetryWhileBusy([&] {
+    ++attempts->made;
+    if (attempts->made == attempts->succeedAt) return true;
+    SetLastError(attempts->error);
+    return false;
+  });
 }
 
 // A file that is not busy fails at once, with its own error (how the fault
@@ -31,7 +33,7 @@ TEST(RetryBudget, BusyFilesWaitFiveSecondsEachAndThirtyInAll) {
   CountSleeps(true);
   Attempts other;
   other.error = ERROR_WRITE_FAULT;
-  EXPECT_FALSE(RetryWhileBusy(Attempt, &other));
+  EXPECT_FALSE(Retry(&other));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_WRITE_FAULT));
   EXPECT_EQ(other.made, 1);
   EXPECT_EQ(SleptMs(), 0u);
@@ -39,14 +41,14 @@ TEST(RetryBudget, BusyFilesWaitFiveSecondsEachAndThirtyInAll) {
   Attempts freed;
   freed.succeedAt = 3;
   freed.error = ERROR_ACCESS_DENIED;
-  EXPECT_TRUE(RetryWhileBusy(Attempt, &freed));
+  EXPECT_TRUE(Retry(&freed));
   EXPECT_EQ(SleptMs(), 30u);  // 10, then 20
 
   DWORD before = SleptMs();
   int operations = 0;
   while (SleptMs() < kBusyRetryBudgetMs && operations < 20) {
     Attempts busy;
-    EXPECT_FALSE(RetryWhileBusy(Attempt, &busy));
+    EXPECT_FALSE(Retry(&busy));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_LE(SleptMs() - before, kBusyRetryOperationMs);
     before = SleptMs();
@@ -55,7 +57,7 @@ TEST(RetryBudget, BusyFilesWaitFiveSecondsEachAndThirtyInAll) {
   EXPECT_EQ(SleptMs(), kBusyRetryBudgetMs);
   EXPECT_EQ(operations, 6);  // five of 5 s, and what was left
   Attempts spent;
-  EXPECT_FALSE(RetryWhileBusy(Attempt, &spent));
+  EXPECT_FALSE(Retry(&spent));
   EXPECT_EQ(spent.made, 1);
   EXPECT_EQ(SleptMs(), kBusyRetryBudgetMs);
   CountSleeps(false);
