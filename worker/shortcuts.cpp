@@ -16,6 +16,7 @@
 #include "platform/files/final_path.h"
 #include "platform/files/held_folder.h"
 #include "platform/files/random_name.h"
+#include "platform/paths/path_join.h"
 #include "platform/system/system_library.h"
 
 namespace {
@@ -81,9 +82,9 @@ void MakeDirectory(const WCHAR* path) {
     CreateDirectoryA(narrow, nullptr);
 }
 
-// folder + an ASCII suffix in a buffer of MAX_PATH; false, with an empty
-// buffer, when it would not fit.
-bool JoinPath(WCHAR* buffer, const WCHAR* folder, const char* suffix) {
+// A path and an ASCII suffix (no separator added) in a buffer of MAX_PATH;
+// false, with an empty buffer, when it would not fit.
+bool AppendAscii(WCHAR* buffer, const WCHAR* folder, const char* suffix) {
   size_t length = std::wcslen(folder), extra = std::strlen(suffix);
   buffer[0] = 0;
   if (length + extra >= MAX_PATH) return false;
@@ -105,7 +106,7 @@ bool FreshNameBeside(const WCHAR* linkPath, WCHAR* fresh) {
   char suffix[kRandomDigits + 6] = ".";
   if (!IsWindowsNT() || !RandomDigits(suffix + 1)) return false;
   std::memcpy(suffix + 1 + kRandomDigits, ".tmp", 5);
-  return JoinPath(fresh, linkPath, suffix);
+  return AppendAscii(fresh, linkPath, suffix);
 }
 
 // A scanner holds every fresh file for a moment: the rename over the old
@@ -161,9 +162,10 @@ bool SaveShortcut(const WCHAR* linkPath, const char* target, const char* working
 
 bool CreatePair(const WCHAR* folder, const char* target, const char* gameDirectory) {
   WCHAR link[MAX_PATH];
-  bool noSetup = !JoinPath(link, folder, "\\Vantor 3 (NoSetup).lnk") ||
+  bool noSetup = !JoinInFolder(link, MAX_PATH, folder, L"Vantor 3 (NoSetup).lnk") ||
                  SaveShortcut(link, target, gameDirectory, "-NoSetup");
-  bool setup = !JoinPath(link, folder, "\\Vantor 3.lnk") || SaveShortcut(link, target, gameDirectory, "-Setup");
+  bool setup =
+      !JoinInFolder(link, MAX_PATH, folder, L"Vantor 3.lnk") || SaveShortcut(link, target, gameDirectory, "-Setup");
   return noSetup && setup;
 }
 
@@ -189,7 +191,8 @@ bool HoldShortcutFolder(int csidl, bool make, ShortcutFolder* folder) {
     std::memcpy(folder->path, shell, sizeof shell);
     return folder->game.HoldWide(folder->path);
   }
-  if (!JoinPath(maker, shell, "\\BrenmarkSoft") || !JoinPath(folder->path, shell, "\\BrenmarkSoft\\Vantor 3"))
+  if (!JoinInFolder(maker, MAX_PATH, shell, L"BrenmarkSoft") ||
+      !JoinInFolder(folder->path, MAX_PATH, maker, L"Vantor 3"))
     return false;
   if (make) MakeDirectory(maker);
   if (!folder->maker.HoldWide(maker)) return false;
@@ -257,19 +260,15 @@ void RemoveHalfMadeIn(const WCHAR* folder, FindFirstFileWFunction findFirst, Fin
     // The name FreshNameBeside gives, in either case but for the link's own name.
     std::snprintf(prefix, sizeof prefix, "%s.", link);
     const UpdateNameForm halfMade = {prefix, ".tmp", true, false};
-    if (!JoinPath(pattern, folder, suffix)) continue;
+    if (!AppendAscii(pattern, folder, suffix)) continue;
     WIN32_FIND_DATAW found;
     HANDLE search = findFirst(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) continue;
     do {
       WCHAR path[MAX_PATH];
-      size_t length = std::wcslen(folder), name = std::wcslen(found.cFileName);
       if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsUpdateName(found.cFileName, halfMade) ||
-          length + 1 + name >= MAX_PATH)
+          !JoinInFolder(path, MAX_PATH, folder, found.cFileName))
         continue;
-      std::memcpy(path, folder, length * sizeof(WCHAR));
-      path[length] = '\\';
-      std::memcpy(path + length + 1, found.cFileName, (name + 1) * sizeof(WCHAR));
       RetryWhileBusy([&] { return remove(path) != 0; });
     } while (findNext(search, &found));
     FindClose(search);

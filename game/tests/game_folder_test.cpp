@@ -128,29 +128,4 @@ TEST(GameFolder, EveryNameTheUpdateBuildsFitsTheLongestFolder) {
   EXPECT_EQ(path[0], 0);
 }
 
-TEST(GameFolder, NamesAreJoinedWithOneSeparator) {
-  const struct {
-    const char* folder;
-    const char* name;
-    const char* path;
-  } cases[] = {
-      {"C:\\Games\\Vantor 3", "vt3.exe", "C:\\Games\\Vantor 3\\vt3.exe"},
-      {"D:\\", "vt3.exe", "D:\\vt3.exe"},
-      {"D:\\", "", "D:\\"},
-      {"C:\\Games\\Vantor 3", "", "C:\\Games\\Vantor 3\\"},
-      {"\\\\server\\share", "vt3.exe", "\\\\server\\share\\vt3.exe"},
-      // A last byte "\" that is the second half of a character is no root.
-      {"C:\\\x95\x5C", "vt3.exe", "C:\\\x95\x5C\\vt3.exe"},
-      {"D:", "vt3_x", "D:\\vt3_x"},
-  };
-  for (const auto& c : cases) {
-    char path[kGamePathSize];
-    EXPECT_TRUE(JoinInFolder(path, sizeof path, c.folder, c.name)) << c.folder;
-    EXPECT_STREQ(path, c.path);
-  }
-  char path[kGamePathSize] = "x";
-  EXPECT_FALSE(JoinInFolder(path, sizeof path, "", "vt3.exe"));
-  EXPECT_EQ(path[0], 0);
-}
-
 }  // namespace

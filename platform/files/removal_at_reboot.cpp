@@ -6,6 +6,7 @@
 
 #include "platform/files/file_helpers.h"
 #include "platform/files/file_write.h"
+#include "platform/paths/path_join.h"
 #include "platform/paths/wininit_rename.h"
 #include "platform/system/system_library.h"
 
@@ -24,7 +25,7 @@ bool ScheduleInWininit(const char* path) {
   UINT windowsLength = GetWindowsDirectoryA(windows, MAX_PATH);
   char ini[MAX_PATH];
   if (shortLength == 0 || shortLength >= MAX_PATH || windowsLength == 0 || windowsLength >= MAX_PATH ||
-      !FormatPath(ini, MAX_PATH, "%s\\wininit.ini", windows))
+      !JoinInFolder(ini, MAX_PATH, windows, "wininit.ini"))
     return false;
   HANDLE file = CreateFileA(ini, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -9,3 +9,5 @@
 // `path` where `size` allows, when `folder` is empty or the result does not
 // fit `size` bytes.
 bool JoinInFolder(char* path, size_t size, const char* folder, const char* name);
+// The same for paths in UTF-16; `size` in characters.
+bool JoinInFolder(wchar_t* path, size_t size, const wchar_t* folder, const wchar_t* name);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/files/file_helpers.h"
+#include "platform/paths/path_join.h"
 #include "platform/paths/update_names.h"
 #include "platform/run_folder/run_folder_proof.h"
 #include "platform/system/native_files.h"
@@ -47,8 +48,7 @@ void ListRunFiles(const char* folder, RunFiles* files) {
   files->count = 0;
   char pattern[MAX_PATH];
   WIN32_FIND_DATAA found;
-  HANDLE search = FormatPath(pattern, MAX_PATH, "%s\\tmp*.tmp", folder) ? FindFirstFileA(pattern, &found)
-                                                                       : INVALID_HANDLE_VALUE;
+  HANDLE search = JoinInFolder(pattern, MAX_PATH, folder, "tmp*.tmp") ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     if (!(found.dwFileAttributes & kKind) && IsUpdateName(found.cFileName, kRunFile))
@@ -101,7 +101,7 @@ void RemoveUnheld(const char* folder) {
   ListRunFiles(folder, &files);
   for (int i = 0; i < files.count; ++i) {
     char file[MAX_PATH];
-    if (FormatPath(file, MAX_PATH, "%s\\%s", folder, files.names[i])) DeleteFileA(file);
+    if (JoinInFolder(file, MAX_PATH, folder, files.names[i])) DeleteFileA(file);
   }
   RemoveDirectoryA(folder);
 }
@@ -119,15 +119,14 @@ void RemoveEarlierRunFolders(const char* parent, const PrivateFolder& current) {
     if (*c == '\\') ownName = c + 1;
   char pattern[MAX_PATH];
   WIN32_FIND_DATAA found;
-  HANDLE search = FormatPath(pattern, MAX_PATH, "%s\\vt3_*", base) ? FindFirstFileA(pattern, &found)
-                                                                   : INVALID_HANDLE_VALUE;
+  HANDLE search = JoinInFolder(pattern, MAX_PATH, base, "vt3_*") ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
   if (search == INVALID_HANDLE_VALUE) return;
   bool nt = IsWindowsNT();
   do {
     char folder[MAX_PATH];
     if ((found.dwFileAttributes & kKind) != FILE_ATTRIBUTE_DIRECTORY || !IsUpdateName(found.cFileName, kRunFolder) ||
         (ownName[0] && SameLetters(ownName, found.cFileName, std::strlen(ownName) + 1)) ||
-        !FormatPath(folder, MAX_PATH, "%s\\%s", base, found.cFileName))
+        !JoinInFolder(folder, MAX_PATH, base, found.cFileName))
       continue;
     if (nt) {
       RemoveHeld(folder, current.Hold());
