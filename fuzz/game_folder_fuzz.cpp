@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/game_folder.h"
+#include "game/game_folder.h"
 
 namespace {
 

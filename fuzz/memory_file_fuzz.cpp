@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/memory_file.h"
+#include "localisation/memory_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Names of 250 to 265 characters: under 260 they open, from 260 on they do not.

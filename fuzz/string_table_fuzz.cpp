@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "localisation/memory_file.h"
 #include "localisation/string_table.h"
-#include "platform/memory_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;

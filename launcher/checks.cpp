@@ -2,10 +2,11 @@
 
 #include <cstdlib>
 
+#include "game/game_key.h"
 #include "launcher/disk_free_space_call.h"
 #include "launcher/run_rules.h"
-#include "platform/game_key.h"
-#include "platform/system_library.h"
+#include "platform/system/account_sids.h"
+#include "platform/system/system_library.h"
 
 namespace {
 
@@ -25,11 +26,7 @@ bool TokenHasAdministrators(HANDLE token) {
 }  // namespace
 
 bool GroupsIncludeAdministrators(const TOKEN_GROUPS* groups) {
-  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-  PSID administrators = nullptr;
-  if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                0, &administrators))
-    return false;
+  PSID administrators = AdministratorsSid();
   // A filtered administrator (UAC's limited token) holds the group for
   // deny only: not enabled, it grants nothing.
   bool member = false;
@@ -38,7 +35,6 @@ bool GroupsIncludeAdministrators(const TOKEN_GROUPS* groups) {
     member = (attributes & SE_GROUP_ENABLED) && !(attributes & SE_GROUP_USE_FOR_DENY_ONLY) &&
              EqualSid(administrators, groups->Groups[i].Sid);
   }
-  FreeSid(administrators);
   return member;
 }
 
@@ -55,10 +51,8 @@ BOOL IsAdministrator() {
 }
 
 bool IsGameInstalled() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  RegistryKey key;
+  return OpenGameKey(&key);
 }
 
 bool HasEnoughColours() {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/system_library.h"  // IsWindowsNT
+#include "platform/system/system_library.h"  // IsWindowsNT
 
 // Whether the list holds the Administrators group enabled.
 bool GroupsIncludeAdministrators(const TOKEN_GROUPS* groups);

@@ -12,7 +12,7 @@
 #include "launcher/update_run.h"
 #include "localisation/language.h"
 #include "localisation/string_table.h"
-#include "platform/system_library.h"
+#include "platform/system/system_library.h"
 
 namespace {
 

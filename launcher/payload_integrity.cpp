@@ -2,8 +2,7 @@
 
 #include <zlib.h>
 
-#include "launcher/update_run.h"
-#include "platform/working_set.h"
+#include "platform/system/working_set.h"
 #include "transport/payload_resource.h"
 
 int32_t FirstDamagedPayload() {

@@ -5,6 +5,11 @@
 #pragma once
 #include <cstdint>
 
+// The launcher's "BINARY" resources: the data stage's two payloads, the
+// packed worker, and the checksums of all three.
+constexpr uint32_t kGameDataPayload = 130;
+constexpr uint32_t kArchivePayload = 134;
+constexpr uint32_t kWorkerPayload = 150;
 constexpr uint32_t kPayloadChecksumsResource = 160;
 
 // The number of the first payload whose bytes differ from the record (1 for

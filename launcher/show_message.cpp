@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "localisation/string_table.h"
-#include "platform/system_library.h"
+#include "platform/system/system_library.h"
 
 StringTable* stringTable = nullptr;
 

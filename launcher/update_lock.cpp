@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/system_library.h"
+#include "platform/system/system_library.h"
 #include "transport/control_block.h"
 
 namespace {

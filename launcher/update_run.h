@@ -8,9 +8,6 @@ extern HINSTANCE instanceHandle;
 
 constexpr int kProgressDialogId = 145;
 constexpr int kProgressBarId = 1004;
-constexpr uint32_t kGameDataPayload = 130;
-constexpr uint32_t kArchivePayload = 134;
-constexpr uint32_t kWorkerPayload = 150;
 
 // The whole update: checks, payloads, worker, progress, clean-up. Returns
 // 1 for status 0.

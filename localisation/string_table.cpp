@@ -3,13 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/memory_file.h"
+#include "localisation/memory_file.h"
 
 namespace {
 
 constexpr int32_t kLabelColumn = kLanguageCount;
-const char* const kLanguageNames[kLanguageCount] = {
-    "English", "Fran\xE7" "ais", "Deutsch", "Espa\xF1" "ol", "Italiano", "Svenska"};
 
 enum LineResult { kLineAbsent, kLineRead, kLineTooLong };
 
@@ -328,20 +326,6 @@ const char* StringTable::Label(int32_t row) const {
 const char* StringTable::Text(int32_t row, int32_t column) const {
   if (row < 0 || row >= rowCount || column < 0 || column >= kLanguageCount) return nullptr;
   return columns[column][row];
-}
-
-bool StringTable::SetText(int32_t row, int32_t column, const char* text) {
-  if (row < 0 || row >= rowCount || column < 0 || column >= kLanguageCount) return false;
-  bool failed = false;
-  char* copy = CopyText(text, &failed);
-  if (failed) return false;
-  std::free(columns[column][row]);
-  columns[column][row] = copy;
-  return true;
-}
-
-const char* StringTable::LanguageName(int32_t index) {
-  return (index >= 0 && index < kLanguageCount) ? kLanguageNames[index] : nullptr;
 }
 
 MemoryFile* OpenEmbeddedTableStream(const char* name, const void* bytes, uint32_t size) {

@@ -34,8 +34,6 @@ class StringTable {
   int32_t Language() const { return language; }
   const char* Label(int32_t row) const;
   const char* Text(int32_t row, int32_t column) const;
-  bool SetText(int32_t row, int32_t column, const char* text);
-  static const char* LanguageName(int32_t index);
 
  private:
   int32_t FindRow(const char* label) const;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/game_key.h"
+#include "game/game_key.h"
 #include "tests/support/host_link.h"
 #include "worker/tests/installed_game.h"
 #include "worker/tests/joystick_table.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/game_key.h"
-#include "platform/registry_key.h"
+#include "game/game_key.h"
+#include "game/registry_key.h"
 #include "tests/support/box_probe.h"
 #include "tests/support/host_link.h"
 #include "worker/tests/installed_game.h"

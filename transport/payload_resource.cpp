@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/working_set.h"
+#include "platform/system/working_set.h"
 #include "transport/comp.h"
 
 namespace {

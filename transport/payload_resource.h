@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/held_file.h"
+#include "platform/files/held_file.h"
 
 // The resource's bytes in the module image (read-only, never freed).
 bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, const void** bytes,

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/working_set.h"
+#include "platform/system/working_set.h"
 #include "transport/comp.h"
 #include "transport/control_block.h"
 #include "transport/payload_key.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/system_library.h"
+#include "platform/system/system_library.h"
 
 DataStageEnd RunDataStage(const char* program, const char* commandLine) {
   // The worker's own setting is back in force as soon as the child runs;

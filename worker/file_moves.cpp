@@ -2,30 +2,14 @@
 
 #include <windows.h>
 
-#include "platform/busy_retry.h"
-
-namespace {
-
-struct Replacement {
-  HeldFile* file;
-  HANDLE folder;
-  const char* to;
-};
-
-}  // namespace
+#include "platform/files/busy_retry.h"
 
 bool CanMoveReplacing() { return HeldFile::CanRename(); }
 
 // Retried while the file in place is open without shared deletion (a
 // scanner, a program reading the old game).
 bool MoveReplacing(HeldFile* file, HANDLE folder, const char* to) {
-  Replacement replacement = {file, folder, to};
-  return RetryWhileBusy(
-      [](void* context) {
-        const Replacement* names = static_cast<const Replacement*>(context);
-        return names->file->RenameReplacing(names->folder, names->to);
-      },
-      &replacement);
+  return RetryWhileBusy([&] { return file->RenameReplacing(folder, to); });
 }
 
 bool MoveNoReplace(const char* from, const char* to) { return MoveFileRetrying(from, to); }

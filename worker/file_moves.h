@@ -3,11 +3,11 @@
 // link versions that fail on request.
 #pragma once
 
-#include "platform/held_file.h"
+#include "platform/files/held_file.h"
 
 // The moves meet files another program has open for a moment (a virus
 // scanner, a reader of the game's files): they are retried, bounded
-// (platform/busy_retry.h).
+// (platform/files/busy_retry.h).
 //
 // Renames the held file to `to` replacing `to` in one step, through its
 // handle, where the system has such a move (the NT family): `to` is a name

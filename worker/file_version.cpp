@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/system_library.h"
+#include "platform/system/system_library.h"
 #include "worker/version_compare.h"
 
 namespace {

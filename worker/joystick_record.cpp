@@ -2,31 +2,26 @@
 
 #include <windows.h>
 
-#include "platform/disk_flush.h"
-#include "platform/game_key.h"
+#include "game/game_key.h"
+#include "platform/files/disk_flush.h"
 
 namespace {
 
 constexpr char kValueName[] = "Joystick step";
-
-HKEY OpenGameKey(REGSAM access) {
-  HKEY key = nullptr;
-  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, access, &key) == ERROR_SUCCESS ? key : nullptr;
-}
 
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 }  // namespace
 
 bool ReadJoystickRecord(char* digits) {
-  HKEY key = OpenGameKey(KEY_QUERY_VALUE);
-  if (!key) return false;
+  RegistryKey gameKey;
+  if (!OpenGameKey(&gameKey, KEY_QUERY_VALUE)) return false;
   char value[kRandomDigits + 2] = {};
   DWORD type = 0, size = sizeof value - 1;
-  bool read = RegQueryValueExA(key, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+  bool read = RegQueryValueExA(gameKey.Handle(), kValueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
                   ERROR_SUCCESS &&
               type == REG_SZ;
-  RegCloseKey(key);
+  gameKey.Close();
   // Stored with or without its terminator.
   if (!read || size < kRandomDigits || size > kRandomDigits + 1 || (size == kRandomDigits + 1 && value[kRandomDigits]))
     return false;
@@ -39,18 +34,15 @@ bool ReadJoystickRecord(char* digits) {
 
 bool WriteJoystickRecord(const char* digits) {
   // RegFlushKey needs KEY_QUERY_VALUE on the handle.
-  HKEY key = OpenGameKey(KEY_SET_VALUE | KEY_QUERY_VALUE);
-  if (!key) return false;
-  bool written = RegSetValueExA(key, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(digits),
+  RegistryKey gameKey;
+  if (!OpenGameKey(&gameKey, KEY_SET_VALUE | KEY_QUERY_VALUE)) return false;
+  bool written = RegSetValueExA(gameKey.Handle(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(digits),
                                 kRandomDigits + 1) == ERROR_SUCCESS &&
-                 FlushKeyToDisk(key) == ERROR_SUCCESS;
-  RegCloseKey(key);
+                 FlushKeyToDisk(gameKey.Handle()) == ERROR_SUCCESS;
   return written;
 }
 
 void RemoveJoystickRecord() {
-  HKEY key = OpenGameKey(KEY_SET_VALUE);
-  if (!key) return;
-  RegDeleteValueA(key, kValueName);
-  RegCloseKey(key);
+  RegistryKey gameKey;
+  if (OpenGameKey(&gameKey, KEY_SET_VALUE)) RegDeleteValueA(gameKey.Handle(), kValueName);
 }

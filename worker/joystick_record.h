@@ -7,7 +7,7 @@
 // a run cut part-way leaves names that the next run, and only it, knows.
 #pragma once
 
-#include "platform/random_name.h"
+#include "platform/files/random_name.h"
 
 // The recorded digits (kRandomDigits and a terminator); false when there is
 // no record or it is not of that form.

@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
-#include "platform/registry_key.h"
-#include "platform/system_library.h"
+#include "game/registry_key.h"
+#include "platform/system/system_library.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <ole2.h>
 #include <windows.h>
 
-#include "platform/system_library.h"
+#include "platform/system/system_library.h"
 #include "worker/worker_run.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

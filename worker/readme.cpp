@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "platform/busy_retry.h"
-#include "platform/file_helpers.h"
-#include "platform/game_folder.h"
+#include "game/game_folder.h"
+#include "platform/files/busy_retry.h"
+#include "platform/files/file_helpers.h"
 #include "transport/payload_resource.h"
 
 namespace {
@@ -17,11 +17,6 @@ struct ReadMe {
 const ReadMe kReadMes[] = {
     {138, "ReadMe_v1_1_En.txt"},  {139, "ReadMe_v1_1_Fr.txt"},  {140, "ReadMe_v1_1_Ger.txt"},
     {141, "ReadMe_v1_1_Ita.txt"}, {142, "ReadMe_v1_1_Spa.txt"}, {143, "ReadMe_v1_1_Swe.txt"},
-};
-
-struct ReadMeWrite {
-  unsigned id;
-  const char* path;
 };
 
 }  // namespace
@@ -40,14 +35,7 @@ bool WriteReadMeFiles(const char* gameDirectory) {
     DeleteFileRetrying(path);
     // A name still held by a scanner after its delete cannot be made again
     // until the scanner lets go.
-    ReadMeWrite write = {readMe.id, path};
-    if (!RetryWhileBusy(
-            [](void* context) {
-              const ReadMeWrite* row = static_cast<const ReadMeWrite*>(context);
-              return WriteResourceToFile(row->id, row->path);
-            },
-            &write))
-      all = false;
+    if (!RetryWhileBusy([&] { return WriteResourceToFile(readMe.id, path); })) all = false;
   }
   return all;
 }

@@ -9,14 +9,15 @@
 #include <cwchar>
 #include <initializer_list>
 
-#include "platform/busy_retry.h"
-#include "platform/file_closed.h"
-#include "platform/file_helpers.h"
-#include "platform/final_path.h"
-#include "platform/game_folder.h"
-#include "platform/held_folder.h"
-#include "platform/random_name.h"
-#include "platform/system_library.h"
+#include "game/game_folder.h"
+#include "platform/files/busy_retry.h"
+#include "platform/files/file_closed.h"
+#include "platform/files/file_helpers.h"
+#include "platform/files/final_path.h"
+#include "platform/files/held_folder.h"
+#include "platform/files/random_name.h"
+#include "platform/paths/path_join.h"
+#include "platform/system/system_library.h"
 
 namespace {
 
@@ -81,9 +82,9 @@ void MakeDirectory(const WCHAR* path) {
     CreateDirectoryA(narrow, nullptr);
 }
 
-// folder + an ASCII suffix in a buffer of MAX_PATH; false, with an empty
-// buffer, when it would not fit.
-bool JoinPath(WCHAR* buffer, const WCHAR* folder, const char* suffix) {
+// A path and an ASCII suffix (no separator added) in a buffer of MAX_PATH;
+// false, with an empty buffer, when it would not fit.
+bool AppendAscii(WCHAR* buffer, const WCHAR* folder, const char* suffix) {
   size_t length = std::wcslen(folder), extra = std::strlen(suffix);
   buffer[0] = 0;
   if (length + extra >= MAX_PATH) return false;
@@ -105,55 +106,29 @@ bool FreshNameBeside(const WCHAR* linkPath, WCHAR* fresh) {
   char suffix[kRandomDigits + 6] = ".";
   if (!IsWindowsNT() || !RandomDigits(suffix + 1)) return false;
   std::memcpy(suffix + 1 + kRandomDigits, ".tmp", 5);
-  return JoinPath(fresh, linkPath, suffix);
+  return AppendAscii(fresh, linkPath, suffix);
 }
-
-struct LinkNames {
-  MoveFileExWFunction move;
-  DeleteFileWFunction remove;
-  const WCHAR* fresh;
-  const WCHAR* link;
-};
 
 // A scanner holds every fresh file for a moment: the rename over the old
 // link, and the removal of a fresh file that cannot take its place (or of
 // what a failed save left), are retried. What still cannot go stays for
 // the next run to remove; removal at the next start of Windows would be a
 // delete by name, as SYSTEM, in a folder the player can write.
-bool PutInPlace(LinkNames* names, bool saved) {
-  bool placed = saved && RetryWhileBusy(
-      [](void* context) {
-        const LinkNames* link = static_cast<const LinkNames*>(context);
-        return link->move(link->fresh, link->link, MOVEFILE_REPLACE_EXISTING) != 0;
-      },
-      names);
-  if (!placed)
-    RetryWhileBusy(
-        [](void* context) {
-          const LinkNames* link = static_cast<const LinkNames*>(context);
-          return link->remove(link->fresh) != 0;
-        },
-        names);
+bool PutInPlace(MoveFileExWFunction move, DeleteFileWFunction remove, const WCHAR* fresh, const WCHAR* link,
+                bool saved) {
+  bool placed = saved && RetryWhileBusy([&] { return move(fresh, link, MOVEFILE_REPLACE_EXISTING) != 0; });
+  if (!placed) RetryWhileBusy([&] { return remove(fresh) != 0; });
   return placed;
 }
 
-struct LinkSave {
-  IPersistFile* file;
-  const WCHAR* path;
-};
-
 // A name held by a scanner or another program is tried again, as a move.
 bool SaveRetrying(IPersistFile* file, const WCHAR* path) {
-  LinkSave save = {file, path};
-  return RetryWhileBusy(
-      [](void* context) {
-        const LinkSave* link = static_cast<const LinkSave*>(context);
-        HRESULT result = link->file->Save(link->path, TRUE);
-        if (SUCCEEDED(result)) return true;
-        SetLastError(HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result) : ERROR_GEN_FAILURE);
-        return false;
-      },
-      &save);
+  return RetryWhileBusy([&] {
+    HRESULT result = file->Save(path, TRUE);
+    if (SUCCEEDED(result)) return true;
+    SetLastError(HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result) : ERROR_GEN_FAILURE);
+    return false;
+  });
 }
 
 // A link on its way: on NT saved under a fresh name beside its own, to be
@@ -203,9 +178,8 @@ bool SaveFresh(const WCHAR* linkPath, const char* target, const char* workingDir
 // its place is removed.
 bool PlaceSaved(const PendingLink& pending) {
   if (!pending.fresh[0]) return pending.saved;
-  LinkNames names = {KernelFunction<MoveFileExWFunction>("MoveFileExW"),
-                     KernelFunction<DeleteFileWFunction>("DeleteFileW"), pending.fresh, pending.link};
-  return PutInPlace(&names, pending.saved);
+  return PutInPlace(KernelFunction<MoveFileExWFunction>("MoveFileExW"), KernelFunction<DeleteFileWFunction>("DeleteFileW"),
+                    pending.fresh, pending.link, pending.saved);
 }
 
 // True once the link is saved under its name.
@@ -219,13 +193,13 @@ bool SaveShortcut(const WCHAR* linkPath, const char* target, const char* working
 // make. The links saved are added to `pending`; false when one failed.
 bool SavePair(const WCHAR* folder, const char* target, const char* gameDirectory, PendingLink* pending, int* count) {
   static const struct {
-    const char* name;
+    const WCHAR* name;
     const char* arguments;
-  } pair[] = {{"\\Vantor 3 (NoSetup).lnk", "-NoSetup"}, {"\\Vantor 3.lnk", "-Setup"}};
+  } pair[] = {{L"Vantor 3 (NoSetup).lnk", "-NoSetup"}, {L"Vantor 3.lnk", "-Setup"}};
   bool saved = true;
   for (const auto& link : pair) {
     WCHAR path[MAX_PATH];
-    if (!JoinPath(path, folder, link.name)) continue;
+    if (!JoinInFolder(path, MAX_PATH, folder, link.name)) continue;
     PendingLink* next = &pending[(*count)++];
     if (!SaveFresh(path, target, gameDirectory, link.arguments, next)) saved = false;
   }
@@ -254,7 +228,8 @@ bool HoldShortcutFolder(int csidl, bool make, ShortcutFolder* folder) {
     std::memcpy(folder->path, shell, sizeof shell);
     return folder->game.HoldWide(folder->path);
   }
-  if (!JoinPath(maker, shell, "\\BrenmarkSoft") || !JoinPath(folder->path, shell, "\\BrenmarkSoft\\Vantor 3"))
+  if (!JoinInFolder(maker, MAX_PATH, shell, L"BrenmarkSoft") ||
+      !JoinInFolder(folder->path, MAX_PATH, maker, L"Vantor 3"))
     return false;
   if (make) MakeDirectory(maker);
   if (!folder->maker.HoldWide(maker)) return false;
@@ -320,56 +295,25 @@ namespace {
 typedef HANDLE(WINAPI* FindFirstFileWFunction)(LPCWSTR, LPWIN32_FIND_DATAW);
 typedef BOOL(WINAPI* FindNextFileWFunction)(HANDLE, LPWIN32_FIND_DATAW);
 
-// `link`, ".", sixteen hexadecimal digits, ".tmp": the name FreshNameBeside
-// gives, in either case but for the link's own name.
-bool IsHalfMadeName(const WCHAR* name, const char* link) {
-  size_t at = 0;
-  for (; link[at]; ++at)
-    if (name[at] != static_cast<unsigned char>(link[at])) return false;
-  if (name[at++] != '.') return false;
-  for (unsigned digit = 0; digit < kRandomDigits; ++digit, ++at) {
-    WCHAR c = name[at];
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
-  }
-  const char* rest = ".tmp";
-  for (; *rest; ++rest, ++at) {
-    WCHAR c = name[at] >= 'A' && name[at] <= 'Z' ? static_cast<WCHAR>(name[at] - 'A' + 'a') : name[at];
-    if (c != static_cast<unsigned char>(*rest)) return false;
-  }
-  return name[at] == 0;
-}
-
-struct WideDelete {
-  DeleteFileWFunction remove;
-  const WCHAR* path;
-};
-
 void RemoveHalfMadeIn(const WCHAR* folder, FindFirstFileWFunction findFirst, FindNextFileWFunction findNext,
                       DeleteFileWFunction remove) {
   for (const char* link : {"Vantor 3.lnk", "Vantor 3 (NoSetup).lnk"}) {
-    char suffix[64];
+    char suffix[64], prefix[64];
     WCHAR pattern[MAX_PATH];
     std::snprintf(suffix, sizeof suffix, "\\%s.*.tmp", link);
-    if (!JoinPath(pattern, folder, suffix)) continue;
+    // The name FreshNameBeside gives, in either case but for the link's own name.
+    std::snprintf(prefix, sizeof prefix, "%s.", link);
+    const UpdateNameForm halfMade = {prefix, ".tmp", true, false};
+    if (!AppendAscii(pattern, folder, suffix)) continue;
     WIN32_FIND_DATAW found;
     HANDLE search = findFirst(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) continue;
     do {
       WCHAR path[MAX_PATH];
-      size_t length = std::wcslen(folder), name = std::wcslen(found.cFileName);
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsHalfMadeName(found.cFileName, link) ||
-          length + 1 + name >= MAX_PATH)
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsUpdateName(found.cFileName, halfMade) ||
+          !JoinInFolder(path, MAX_PATH, folder, found.cFileName))
         continue;
-      std::memcpy(path, folder, length * sizeof(WCHAR));
-      path[length] = '\\';
-      std::memcpy(path + length + 1, found.cFileName, (name + 1) * sizeof(WCHAR));
-      WideDelete removal = {remove, path};
-      RetryWhileBusy(
-          [](void* context) {
-            const WideDelete* removal = static_cast<const WideDelete*>(context);
-            return removal->remove(removal->path) != 0;
-          },
-          &removal);
+      RetryWhileBusy([&] { return remove(path) != 0; });
     } while (findNext(search, &found));
     FindClose(search);
   }

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "platform/disk_flush.h"
-#include "platform/file_helpers.h"
-#include "platform/game_key.h"
+#include "game/game_key.h"
+#include "platform/files/disk_flush.h"
+#include "platform/files/file_helpers.h"
 
 namespace {
 
@@ -13,21 +13,15 @@ constexpr uint32_t kValueNameSize = 256;
 
 bool ValueName(const char* version, char* name) { return FormatPath(name, kValueNameSize, "Update %s", version); }
 
-HKEY OpenGameKey(REGSAM access) {
-  HKEY key = nullptr;
-  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, access, &key) == ERROR_SUCCESS ? key : nullptr;
-}
-
 }  // namespace
 
 bool ReadStepRecord(const char* version, uint32_t* steps) {
   char name[kValueNameSize];
-  HKEY key = ValueName(version, name) ? OpenGameKey(KEY_QUERY_VALUE) : nullptr;
-  if (!key) return false;
+  RegistryKey gameKey;
+  if (!ValueName(version, name) || !OpenGameKey(&gameKey, KEY_QUERY_VALUE)) return false;
   DWORD type = 0, value = 0, size = sizeof value;
-  bool read = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+  bool read = RegQueryValueExA(gameKey.Handle(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
               type == REG_DWORD && size == sizeof value;
-  RegCloseKey(key);
   if (read) *steps = value;
   return read;
 }
@@ -35,20 +29,19 @@ bool ReadStepRecord(const char* version, uint32_t* steps) {
 bool WriteStepRecord(const char* version, uint32_t steps, bool flushed) {
   char name[kValueNameSize];
   // RegFlushKey needs KEY_QUERY_VALUE on the handle.
-  HKEY key = ValueName(version, name) ? OpenGameKey(flushed ? KEY_SET_VALUE | KEY_QUERY_VALUE : KEY_SET_VALUE) : nullptr;
-  if (!key) return false;
+  RegistryKey gameKey;
+  if (!ValueName(version, name) || !OpenGameKey(&gameKey, flushed ? KEY_SET_VALUE | KEY_QUERY_VALUE : KEY_SET_VALUE))
+    return false;
+  HKEY key = gameKey.Handle();
   DWORD value = steps;
   bool written =
       RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS &&
       (!flushed || FlushKeyToDisk(key) == ERROR_SUCCESS);
-  RegCloseKey(key);
   return written;
 }
 
 void RemoveStepRecord(const char* version) {
   char name[kValueNameSize];
-  HKEY key = ValueName(version, name) ? OpenGameKey(KEY_SET_VALUE) : nullptr;
-  if (!key) return;
-  RegDeleteValueA(key, name);
-  RegCloseKey(key);
+  RegistryKey gameKey;
+  if (ValueName(version, name) && OpenGameKey(&gameKey, KEY_SET_VALUE)) RegDeleteValueA(gameKey.Handle(), name);
 }

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
+#include "game/game_key.h"
 #include "localisation/language.h"
-#include "platform/game_key.h"
 #include "tests/support/harness.h"
 
 namespace {

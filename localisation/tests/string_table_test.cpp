@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_file.h"
+#include "localisation/memory_file.h"
 
 namespace {
 

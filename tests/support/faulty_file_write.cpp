@@ -3,7 +3,7 @@
 // our hold might. What reads back otherwise must never be started.
 #include <vector>
 
-#include "platform/file_write.h"
+#include "platform/files/file_write.h"
 
 bool WriteAll(HANDLE file, const void* bytes, uint32_t size) {
   std::vector<unsigned char> damaged(static_cast<const unsigned char*>(bytes),

@@ -1,6 +1,6 @@
 #include "tests/support/file_closed_hook.h"
 
-#include "platform/file_closed.h"
+#include "platform/files/file_closed.h"
 
 void (*fileClosedHook)(const char* path) = nullptr;
 

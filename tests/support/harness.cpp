@@ -6,7 +6,7 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
-#include "platform/game_key.h"
+#include "game/game_key.h"
 #include "tests/support/box_probe.h"
 #include "tests/support/cut_event.h"
 

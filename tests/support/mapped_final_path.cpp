@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "platform/final_path.h"
+#include "platform/files/final_path.h"
 
 bool ResolveFinalPath(char* path, DWORD size) {
   char share[MAX_PATH];

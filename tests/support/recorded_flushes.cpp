@@ -15,7 +15,7 @@
 #include <cstring>
 
 #include "launcher/disk_free_space_call.h"
-#include "platform/disk_flush.h"
+#include "platform/files/disk_flush.h"
 
 namespace {
 

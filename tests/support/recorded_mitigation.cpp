@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/redirection_trust.h"
-#include "platform/system_library.h"
+#include "platform/system/redirection_trust.h"
+#include "platform/system/system_library.h"
 
 namespace {
 

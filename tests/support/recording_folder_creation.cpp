@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/folder_creation.h"
-#include "platform/native_files.h"
+#include "platform/run_folder/folder_creation.h"
+#include "platform/system/native_files.h"
 
 std::vector<char> recordedFolderSecurity;
 

@@ -6,7 +6,7 @@
 
 #include <initializer_list>
 
-#include "platform/file_closed.h"
+#include "platform/files/file_closed.h"
 #include "tests/support/scanner.h"
 
 void NoteFileClosedW(const WCHAR* path) {

@@ -3,7 +3,7 @@
 // that Wine cannot make. Without the variable, the entries as they are.
 #include <cstdlib>
 
-#include "platform/folder_entry.h"
+#include "platform/files/folder_entry.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/game_key.h"
+#include "game/game_key.h"
 #include "tests/support/harness.h"
 #include "worker/file_version.h"
 #include "worker/lobby.h"

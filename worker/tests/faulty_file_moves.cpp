@@ -22,7 +22,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "platform/file_closed.h"
+#include "platform/files/file_closed.h"
+#include "platform/files/held_file.h"
 #include "tests/support/cut_event.h"
 #include "worker/step_checkpoint.h"
 

@@ -14,19 +14,19 @@
 #include <string>
 #include <vector>
 
+#include "game/game_key.h"
 #include "launcher/tests/wait_probe.h"
-#include "platform/game_key.h"
-#include "platform/system_library.h"
+#include "platform/system/system_library.h"
 #include "tests/support/box_probe.h"
+#include "tests/support/cut_event.h"
 #include "tests/support/host_link.h"
 #include "tests/support/scanner.h"
-#include "tests/support/cut_event.h"
 #include "transport/shared_section.h"
 #include "worker/data_stage.h"
 #include "worker/image_version.h"
 #include "worker/step_record.h"
-#include "worker/tests/joystick_table.h"
 #include "worker/tests/installed_game.h"
+#include "worker/tests/joystick_table.h"
 
 namespace {
 

@@ -1,5 +1,0 @@
-#include "platform/file_information.h"
-
-bool ReadFileInformation(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
-  return GetFileInformationByHandle(file, info) != 0;
-}

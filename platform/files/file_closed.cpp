@@ -1,0 +1,5 @@
+#include "platform/files/file_closed.h"
+
+void NoteFileClosed(const char*) {}
+
+void NoteFileClosedW(const WCHAR*) {}

@@ -1,0 +1,228 @@
+#include "platform/run_folder/private_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/files/held_file.h"
+#include "platform/run_folder/admin_only_security.h"
+#include "platform/run_folder/earlier_run_folders.h"
+#include "tests/support/harness.h"
+#include "tests/support/host_link.h"
+
+// What the folder's creating call was given (tests/support/recording_folder_creation.cpp).
+extern std::vector<char> recordedFolderSecurity;
+
+namespace {
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
+// "BA" or "SY" for Administrators or SYSTEM, else "?".
+std::string Name(PSID sid) {
+  SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
+  PSID administrators = nullptr, system = nullptr;
+  AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators);
+  AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system);
+  std::string name = EqualSid(sid, administrators) ? "BA" : EqualSid(sid, system) ? "SY" : "?";
+  FreeSid(administrators);
+  FreeSid(system);
+  return name;
+}
+
+// The owner, "protected" when nothing is inherited from the parent, and
+// each entry as its kind, its SID and its inheritance flags.
+std::string Describe(PSECURITY_DESCRIPTOR descriptor) {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL defaulted = FALSE, present = FALSE;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !owner ||
+      !GetSecurityDescriptorControl(descriptor, &control, &revision) ||
+      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl)
+    return "unreadable";
+  std::string text = Name(owner) + ((control & SE_DACL_PROTECTED) ? " protected" : "");
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace))) return "unreadable";
+    text += " " + std::to_string(ace->Header.AceType) + ":" + Name(&ace->SidStart) + ":" +
+            std::to_string(ace->Header.AceFlags);
+  }
+  return text;
+}
+
+// Owned by Administrators, allowed (type 0) to Administrators and SYSTEM,
+// passed on to files and folders inside (OI|CI, 3), nothing inherited
+// (flag 0x10). Checked in the descriptor the creating call is given, and
+// in the one the folder keeps where the file system keeps them: Wine does
+// not, it makes one up from the Unix mode, with the user as owner.
+// While the run holds it, nobody can remove or rename the folder, and the
+// run's own files come and go inside.
+TEST(PrivateFolder, OnlyAdministratorsAndSystemGetInAndNobodyTakesIt) {
+  if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "Windows 9x has no accounts";
+  const std::string expected = "BA protected 0:BA:3 0:SY:3";
+  recordedFolderSecurity.clear();
+  PrivateFolder folder;
+  ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
+  ASSERT_FALSE(recordedFolderSecurity.empty()) << "created without a descriptor";
+  EXPECT_EQ(Describe(recordedFolderSecurity.data()), expected);
+  DWORD needed = 0;
+  SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  GetFileSecurityA(folder.Path(), wanted, nullptr, 0, &needed);
+  std::vector<char> buffer(needed ? needed : 1);
+  ASSERT_TRUE(GetFileSecurityA(folder.Path(), wanted, buffer.data(), needed, &needed));
+  std::string kept = Describe(buffer.data());
+  if (UnderWine() && kept.rfind("BA", 0) != 0) {
+    // The descriptor the creating call was given is checked above.
+    std::printf("[  SKIPPED ] the descriptor the folder keeps: Wine makes one up (%s)\n", kept.c_str());
+  } else {
+    EXPECT_EQ(kept, expected);
+  }
+  std::string path = folder.Path(), aside = path + ".aside";
+  EXPECT_FALSE(RemoveDirectoryA(path.c_str()));
+  EXPECT_FALSE(MoveFileA(path.c_str(), aside.c_str()));
+  char file[MAX_PATH];
+  ASSERT_TRUE(folder.FileName(file, MAX_PATH, "tmp", ".tmp"));
+  EXPECT_TRUE(WriteFileBytes(file, "MZ"));
+  folder.Remove();
+  EXPECT_FALSE(FileExists(path));
+}
+
+// Only the files the run named are deleted: one that somebody else put
+// there stays, and so does the folder, then scheduled for the next start
+// of Windows by its own name only (NT; on 9x nothing is written for it).
+TEST(PrivateFolder, RemovesOnlyWhatItNamed) {
+  const char* session = "System\\CurrentControlSet\\Control\\Session Manager";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, session, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegDeleteValueA(key, "PendingFileRenameOperations");
+  PrivateFolder folder;
+  ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
+  std::string path = folder.Path(), planted = path + "\\planted.txt";
+  char ours[MAX_PATH], unused[MAX_PATH];
+  ASSERT_TRUE(folder.FileName(ours, MAX_PATH, "tmp", ".tmp"));
+  ASSERT_TRUE(folder.FileName(unused, MAX_PATH, "tmp", ".tmp"));
+  ASSERT_TRUE(WriteFileBytes(ours, "MZ"));
+  ASSERT_TRUE(WriteFileBytes(planted, "not the run's"));
+  // A scanner holds the worker's file as the launcher removes it: the
+  // delete waits for it instead of leaving it to the next start.
+  HANDLE scanner = StartProcess("\"" + Sibling("section_peer.exe") + "\" scan \"" + ours + "\" 400");
+  ASSERT_NE(scanner, nullptr);
+  auto scanned = [&] {
+    HANDLE probe = CreateFileA(ours, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(probe);
+    return false;
+  };
+  for (int i = 0; i < 1000 && !scanned(); ++i) Sleep(2);
+  folder.Remove();
+  EXPECT_EQ(FinishProcess(scanner), 0u) << "the scanner never held the file";
+  EXPECT_FALSE(FileExists(ours));
+  EXPECT_EQ(FileBytes(planted), "not the run's");
+  std::vector<char> value(65536);
+  DWORD size = static_cast<DWORD>(value.size());
+  std::string pending;
+  if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()),
+                       &size) == ERROR_SUCCESS)
+    pending.assign(value.data(), size);
+  RegDeleteValueA(key, "PendingFileRenameOperations");
+  RegCloseKey(key);
+  EXPECT_EQ(pending.find("planted"), std::string::npos) << "a file that is not the run's is scheduled";
+  EXPECT_EQ(pending.find(std::string(ours).substr(path.size())), std::string::npos) << "the held file was left";
+  if (GetVersion() < 0x80000000u) {
+    EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
+  }
+  DeleteFileA(planted.c_str());
+  RemoveDirectoryA(path.c_str());
+}
+
+// Folders that earlier runs left: only a real folder of the update's
+// naming, made as a run makes it (owner and entries), goes, and inside it
+// only files of the update's naming. A link of that name to a folder of
+// the player's is not followed; a folder of another name, or one made as
+// any program makes a folder, is not the update's.
+TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
+  const std::string parent = TempDirectory(), elsewhere = "C:\\players_folder";
+  const std::string file = "\\tmp0123456789abcdef.tmp", other = "\\notes.txt";
+  struct Case {
+    std::string name;
+    bool link, extraFile, folderGoes, fileGoes, plain;
+  } cases[] = {{"vt3_00112233445566aa", false, false, true, true, false},
+               {"vt3_00112233445566BB", false, true, false, true, false},
+               {"vt3_00112233445566cc", true, false, false, false, false},
+               {"vt3_00112233445566d", false, false, false, false, false},
+               {"vt3_00112233445566dx", false, false, false, false, false},
+               {"vt3_00112233445566ee", false, false, false, false, true}};
+  AdminOnlySecurity security;
+  ASSERT_TRUE(security.Build(true));
+  ASSERT_TRUE(MakeDirectories(elsewhere));
+  ASSERT_TRUE(WriteFileBytes(elsewhere + file, "player's") && WriteFileBytes(elsewhere + other, "player's"));
+  bool linked = false;
+  for (const Case& c : cases) {
+    std::string folder = parent + c.name;
+    if (c.link) {
+      linked = MakeHostLink(elsewhere, folder);
+      continue;
+    }
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), c.plain ? nullptr : security.Attributes())) << c.name;
+    ASSERT_TRUE(WriteFileBytes(folder + file, "MZ"));
+    if (c.extraFile) {
+      ASSERT_TRUE(WriteFileBytes(folder + other, "kept"));
+    }
+  }
+  PrivateFolder current;
+  ASSERT_TRUE(current.Create(parent.c_str()));
+  RemoveEarlierRunFolders(parent.c_str(), current);
+  EXPECT_TRUE(FileExists(current.Path())) << "the run's own folder";
+  for (const Case& c : cases) {
+    std::string folder = parent + c.name;
+    if (c.link) continue;
+    EXPECT_EQ(FileExists(folder), !c.folderGoes) << c.name;
+    EXPECT_EQ(FileExists(folder + file), !c.fileGoes) << c.name;
+    if (c.extraFile) {
+      EXPECT_EQ(FileBytes(folder + other), "kept") << c.name;
+    }
+    DeleteFileA((folder + file).c_str());
+    DeleteFileA((folder + other).c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+  EXPECT_EQ(FileBytes(elsewhere + file), "player's") << "followed the link";
+  EXPECT_EQ(FileBytes(elsewhere + other), "player's");
+  if (UnderWine()) {
+    EXPECT_TRUE(linked) << "the host-side link could not be made";
+  }
+  RemoveTree(elsewhere);
+}
+
+// Windows 9x: a file still in use at the end is named in wininit.ini's
+// [rename] section, and another program's entry there stays. Its folder is
+// not: wininit removes files only, and the next run removes the folder. (ctest runs it as Windows 98; the NT way shows in the
+// update whose worker outlives the launcher.)
+TEST(PrivateFolder, WhatIsStillInUseIsRemovedAtTheNextStartOfWindows98) {
+  if (GetVersion() < 0x80000000u) GTEST_SKIP() << "run by ctest as Windows 98";
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string wininit = std::string(windows) + "\\wininit.ini";
+  ASSERT_TRUE(WriteFileBytes(wininit, "[Rename]\r\nNUL=C:\\OTHER~1.TMP\r\n\r\n[Other]\r\nkey=value\r\n"));
+  PrivateFolder folder;
+  ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
+  std::string path = folder.Path();
+  char file[MAX_PATH], shortFile[MAX_PATH] = {};
+  ASSERT_TRUE(folder.FileName(file, MAX_PATH, "tmp", ".tmp"));
+  HeldFile held;
+  ASSERT_TRUE(held.Write(file, "MZ", 2));
+  GetShortPathNameA(file, shortFile, MAX_PATH);
+  folder.Remove();
+  EXPECT_EQ(FileBytes(wininit), std::string("[Rename]\r\nNUL=C:\\OTHER~1.TMP\r\nNUL=") + shortFile +
+                                    "\r\n\r\n[Other]\r\nkey=value\r\n");
+  DeleteFileA(wininit.c_str());
+  held.Release();
+  DeleteFileA(file);
+  RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace

@@ -1,5 +1,0 @@
-#include "platform/private_folder.h"
-
-int WideToMultiByteCall(UINT codePage, const wchar_t* text, char* out, int size, BOOL* usedDefault) {
-  return WideCharToMultiByte(codePage, 0, text, -1, out, size, nullptr, usedDefault);
-}
