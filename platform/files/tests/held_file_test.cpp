@@ -26,6 +26,13 @@ TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
     EXPECT_TRUE(read == bytes);
     held.Release();
     EXPECT_EQ(RunProcess(peer) & 4u, 4u) << "the peer cannot delete even a released file";
+    // A name already there, perhaps a link to a file of the system, is
+    // never written through, and what it names stays as it was.
+    ASSERT_TRUE(WriteFileBytes(path, bytes)) << renamable;
+    HeldFile again;
+    EXPECT_FALSE(again.Write(path.c_str(), "y", 1)) << renamable;
+    ASSERT_TRUE(ReadFileBytes(path, &read)) << renamable;
+    EXPECT_TRUE(read == bytes) << renamable;
     DeleteFileA(path.c_str());
   }
 }
