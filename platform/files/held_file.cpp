@@ -13,34 +13,38 @@
 
 namespace {
 
-bool ReadsBackAs(HANDLE file, const void* bytes, uint32_t size) {
+// Reads the file from its start, handing each piece and its offset to
+// `check`; true when `size` bytes came back, no more, and every piece passed.
+template <typename Check>
+bool ReadsBack(HANDLE file, uint32_t size, Check check) {
   if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) return false;
-  const unsigned char* expected = static_cast<const unsigned char*>(bytes);
   unsigned char chunk[65536];
-  uint32_t compared = 0;
+  uint32_t read = 0;
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) return false;
-    if (got == 0) return compared == size;
-    if (got > size - compared || std::memcmp(chunk, expected + compared, got) != 0) return false;
-    compared += got;
+    if (got == 0) return read == size;
+    if (got > size - read || !check(chunk, got, read)) return false;
+    read += got;
   }
+}
+
+bool ReadsBackAs(HANDLE file, const void* bytes, uint32_t size) {
+  const unsigned char* expected = static_cast<const unsigned char*>(bytes);
+  return ReadsBack(file, size, [&](const unsigned char* chunk, DWORD got, uint32_t at) {
+    return std::memcmp(chunk, expected + at, got) == 0;
+  });
 }
 
 // The bytes as read back have the length and CRC-32 of those written.
 bool ReadsBackSummed(HANDLE file, const PieceSink& written) {
-  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) return false;
-  unsigned char chunk[65536];
-  uint32_t read = 0;
   uLong crc = crc32(0, Z_NULL, 0);
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) return false;
-    if (got == 0) return read == written.size && static_cast<uint32_t>(crc) == written.crc;
-    if (got > written.size - read) return false;
-    crc = crc32(crc, chunk, got);
-    read += got;
-  }
+  return ReadsBack(file, written.size,
+                   [&](const unsigned char* chunk, DWORD got, uint32_t) {
+                     crc = crc32(crc, chunk, got);
+                     return true;
+                   }) &&
+         static_cast<uint32_t>(crc) == written.crc;
 }
 
 // A second name would let whoever made it change the file once we let go,
