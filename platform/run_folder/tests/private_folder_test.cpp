@@ -37,51 +37,43 @@ std::string Describe(PSECURITY_DESCRIPTOR descriptor) {
 // SYSTEM only, passed on to files and folders inside (OICI), nothing
 // inherited (P). Checked in the descriptor the creating call is given, and
 // in the one the folder keeps where the file system keeps them: Wine does
-// not, it makes one up from the Unix mode, with the user as owner.
-// While the run holds it, nobody can remove or rename the folder, and the
-// run's own files come and go inside.
-TEST(PrivateFolder, OnlyAdministratorsAndSystemGetInAndNobodyTakesIt) {
-  if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "Windows 9x has no accounts";
-  const std::string expected = "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
-  recordedFolderSecurity.clear();
-  PrivateFolder folder;
-  ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
-  ASSERT_FALSE(recordedFolderSecurity.empty()) << "created without a descriptor";
-  EXPECT_EQ(Describe(recordedFolderSecurity.data()), expected);
-  DWORD needed = 0;
-  SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-  GetFileSecurityA(folder.Path(), wanted, nullptr, 0, &needed);
-  std::vector<char> buffer(needed ? needed : 1);
-  ASSERT_TRUE(GetFileSecurityA(folder.Path(), wanted, buffer.data(), needed, &needed));
-  std::string kept = Describe(buffer.data());
-  if (UnderWine() && kept.rfind("O:BA", 0) != 0) {
-    // The descriptor the creating call was given is checked above.
-    std::printf("[  SKIPPED ] the descriptor the folder keeps: Wine makes one up (%s)\n", kept.c_str());
-  } else {
-    EXPECT_EQ(kept, expected);
-  }
-  std::string path = folder.Path(), aside = path + ".aside";
-  EXPECT_FALSE(RemoveDirectoryA(path.c_str()));
-  EXPECT_FALSE(MoveFileA(path.c_str(), aside.c_str()));
-  char file[MAX_PATH];
-  ASSERT_TRUE(folder.FileName(file, MAX_PATH, "tmp", ".tmp"));
-  EXPECT_TRUE(WriteFileBytes(file, "MZ"));
-  folder.Remove();
-  EXPECT_FALSE(FileExists(path));
-}
-
-// Only the files the run named are deleted: one that somebody else put
-// there stays, and so does the folder, then scheduled for the next start
-// of Windows by its own name only (NT; on 9x nothing is written for it).
-TEST(PrivateFolder, RemovesOnlyWhatItNamed) {
+// not, it makes one up from the Unix mode, with the user as owner. While
+// the run holds it, nobody can remove or rename the folder. At the end
+// only the files the run named are deleted, a scanner's hold waited out:
+// one that somebody else put there stays, and so does the folder, then
+// scheduled for the next start of Windows by its own name only (NT; on 9x
+// nothing is written for it). Catches administrators-sid-is-users and
+// run-folder-delete-not-retried.
+TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItAndOnlyWhatItNamedGoes) {
+  const bool nt = GetVersion() < 0x80000000u;
   const char* session = "System\\CurrentControlSet\\Control\\Session Manager";
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, session, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegDeleteValueA(key, "PendingFileRenameOperations");
+  recordedFolderSecurity.clear();
   PrivateFolder folder;
   ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
   std::string path = folder.Path(), planted = path + "\\planted.txt";
+  if (nt) {
+    const std::string expected = "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+    ASSERT_FALSE(recordedFolderSecurity.empty()) << "created without a descriptor";
+    EXPECT_EQ(Describe(recordedFolderSecurity.data()), expected);
+    DWORD needed = 0;
+    SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    GetFileSecurityA(path.c_str(), wanted, nullptr, 0, &needed);
+    std::vector<char> buffer(needed ? needed : 1);
+    ASSERT_TRUE(GetFileSecurityA(path.c_str(), wanted, buffer.data(), needed, &needed));
+    std::string kept = Describe(buffer.data());
+    if (UnderWine() && kept.rfind("O:BA", 0) != 0) {
+      // The descriptor the creating call was given is checked above.
+      std::printf("[  SKIPPED ] the descriptor the folder keeps: Wine makes one up (%s)\n", kept.c_str());
+    } else {
+      EXPECT_EQ(kept, expected);
+    }
+    EXPECT_FALSE(RemoveDirectoryA(path.c_str()));
+    EXPECT_FALSE(MoveFileA(path.c_str(), (path + ".aside").c_str()));
+  }
   char ours[MAX_PATH], unused[MAX_PATH];
   ASSERT_TRUE(folder.FileName(ours, MAX_PATH, "tmp", ".tmp"));
   ASSERT_TRUE(folder.FileName(unused, MAX_PATH, "tmp", ".tmp"));
@@ -113,7 +105,7 @@ TEST(PrivateFolder, RemovesOnlyWhatItNamed) {
   RegCloseKey(key);
   EXPECT_EQ(pending.find("planted"), std::string::npos) << "a file that is not the run's is scheduled";
   EXPECT_EQ(pending.find(std::string(ours).substr(path.size())), std::string::npos) << "the held file was left";
-  if (GetVersion() < 0x80000000u) {
+  if (nt) {
     EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
   }
   DeleteFileA(planted.c_str());
@@ -135,8 +127,7 @@ TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
                {"vt3_00112233445566BB", false, true, false, true, false},
                {"vt3_00112233445566cc", true, false, false, false, false},
                {"vt3_00112233445566d", false, false, false, false, false},
-               {"vt3_00112233445566dx", false, false, false, false, false},
-               {"vt3_00112233445566ee", false, false, false, false, true}};
+                            {"vt3_00112233445566ee", false, false, false, false, true}};
   AdminOnlySecurity security;
   ASSERT_TRUE(security.Build(true));
   ASSERT_TRUE(MakeDirectories(elsewhere));
