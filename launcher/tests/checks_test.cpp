@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "launcher/status.h"
 #include "launcher/status_message.h"
 #include "launcher/update_run.h"
