@@ -80,10 +80,8 @@ TEST(TableFormat, EachRuleOfTheFormat) {
     StringTable table;
     EXPECT_EQ(LoadText(table, c.text, c.language), c.result) << c.text;
     EXPECT_EQ(table.RowCount(), c.rows) << c.text;
-    for (const auto& lookup : c.lookups) {
-      const char* found = table.Lookup(lookup.first);
-      EXPECT_STREQ(found, lookup.second) << c.text << " / " << lookup.first;
-    }
+    for (const auto& lookup : c.lookups)
+      EXPECT_STREQ(table.Lookup(lookup.first), lookup.second) << c.text << " / " << lookup.first;
   }
 }
 

@@ -60,7 +60,8 @@ TEST(HeldFile, ALinkAnotherFileOrChangedBytesAtAHandOverAreRefused) {
     } else if (meddling.how == kSwap) {
       meddling.meddled = MoveFileA(name, (path + ".away").c_str()) && WriteFileBytes(path, "another program's");
     } else {
-      HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+      HANDLE file =
+          CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
       DWORD written = 0;
       SetFilePointer(file, 70000, nullptr, FILE_BEGIN);
       meddling.meddled = WriteFile(file, "!", 1, &written, nullptr);

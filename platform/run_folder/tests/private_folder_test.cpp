@@ -127,7 +127,7 @@ TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
                {"vt3_00112233445566BB", false, true, false, true, false},
                {"vt3_00112233445566cc", true, false, false, false, false},
                {"vt3_00112233445566d", false, false, false, false, false},
-                            {"vt3_00112233445566ee", false, false, false, false, true}};
+               {"vt3_00112233445566ee", false, false, false, false, true}};
   AdminOnlySecurity security;
   ASSERT_TRUE(security.Build(true));
   ASSERT_TRUE(MakeDirectories(elsewhere));
@@ -141,9 +141,7 @@ TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
     }
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), c.plain ? nullptr : security.Attributes())) << c.name;
     ASSERT_TRUE(WriteFileBytes(folder + file, "MZ"));
-    if (c.extraFile) {
-      ASSERT_TRUE(WriteFileBytes(folder + other, "kept"));
-    }
+    ASSERT_TRUE(!c.extraFile || WriteFileBytes(folder + other, "kept"));
   }
   PrivateFolder current;
   ASSERT_TRUE(current.Create(parent.c_str()));
@@ -154,9 +152,7 @@ TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
     if (c.link) continue;
     EXPECT_EQ(FileExists(folder), !c.folderGoes) << c.name;
     EXPECT_EQ(FileExists(folder + file), !c.fileGoes) << c.name;
-    if (c.extraFile) {
-      EXPECT_EQ(FileBytes(folder + other), "kept") << c.name;
-    }
+    EXPECT_EQ(FileExists(folder + other), c.extraFile) << c.name;
     RemoveTree(folder);
   }
   EXPECT_EQ(FileBytes(elsewhere + file), "player's") << "followed the link";

@@ -21,7 +21,8 @@ struct Sid {
   PSID sid = nullptr;
 };
 
-const Sid administrators(2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS), systemSid(1, SECURITY_LOCAL_SYSTEM_RID);
+const Sid administrators(2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS);
+const Sid systemSid(1, SECURITY_LOCAL_SYSTEM_RID);
 const Sid player(5, SECURITY_NT_NON_UNIQUE, 1, 2, 3, 1000);  // a player's account
 
 // A descriptor with `owner` and a DACL of allowed entries (a null DACL
