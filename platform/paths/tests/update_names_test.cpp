@@ -38,9 +38,7 @@ TEST(UpdateNames, OnlyTheExactFormMatches) {
       {"", &kRunFolder, false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsUpdateName(c.name, *c.form), c.matches) << c.name;
-}
-
-TEST(UpdateNames, WideNamesMatchAsNarrowOnes) {
+  // Wide names as narrow ones.
   EXPECT_TRUE(IsUpdateName(L"Vantor 3.lnk.0123456789abcdef.tmp", kHalfMadeLink));
   // A letter outside ASCII is never a digit, nor the same as an ASCII one.
   EXPECT_FALSE(IsUpdateName(L"Vantor 3.lnk.0123456789abcde\xFF46.tmp", kHalfMadeLink));
