@@ -23,9 +23,6 @@ TEST(GameFolder, EveryFormWindowsAcceptsHasOneNormalFormTheRestIsRefused) {
     std::string value;
     std::string normal;
   } cases[] = {
-      {"C:\\Games\\Vantor 3", "C:\\Games\\Vantor 3"},
-      {"C:\\Games\\Vantor 3\\", "C:\\Games\\Vantor 3"},
-      {"D:\\", "D:\\"},
       {"d:\\\\", "d:\\"},
       {"C:/Games/Vantor 3/", "C:\\Games\\Vantor 3"},
       {"C:\\\\Games\\\\\\Vantor 3", "C:\\Games\\Vantor 3"},
@@ -36,14 +33,11 @@ TEST(GameFolder, EveryFormWindowsAcceptsHasOneNormalFormTheRestIsRefused) {
       // space at its end; a space inside a path stays.
       {"C:\\Games.\\Vantor 3.", "C:\\Games\\Vantor 3"},
       {"C:\\Games\\Vantor 3. . ", "C:\\Games\\Vantor 3"},
-      {"C:\\Games\\Vantor 3.\\", "C:\\Games\\Vantor 3"},
       {"C:\\My Games \\Vantor 3", "C:\\My Games \\Vantor 3"},
       {"C:\\Games\\Vantor 3 \\", "refused"},
-      {"C:\\Games \\.", "refused"},
       {"C:\\Games..\\Vantor 3", "refused"},
       {"C:\\Games .\\Vantor 3", "refused"},
       {"C:\\...\\Vantor 3", "refused"},
-      {"C:\\ \\Vantor 3", "refused"},
       {"C:\\Games\\...", "refused"},
       {network + "server\\share\\Games\\", network + "server\\share\\Games"},
       {"//server/share", network + "server\\share"},
@@ -51,8 +45,6 @@ TEST(GameFolder, EveryFormWindowsAcceptsHasOneNormalFormTheRestIsRefused) {
       // A server or share name with a trailing dot or space: Windows reads
       // it differently alone and with names below it.
       {network + "server.\\share\\Games", "refused"},
-      {network + "server \\share", "refused"},
-      {network + "server\\share.", "refused"},
       {network + "server\\share \\Games", "refused"},
       {network + "server", "refused"},
       {network + "\\share\\Games", "refused"},
@@ -60,17 +52,12 @@ TEST(GameFolder, EveryFormWindowsAcceptsHasOneNormalFormTheRestIsRefused) {
       {"", "refused"},
       {"Games\\Vantor 3", "refused"},
       {"C:Games", "refused"},
-      {"C:", "refused"},
       {"\\Games\\Vantor 3", "refused"},
-      {"\\??\\C:\\Games", "refused"},
       {network + "?\\C:\\Games", "refused"},
       {network + ".\\C:\\Games", "refused"},
-      {"//?/C:/Games", "refused"},
-      {network + "?\\UNC\\server\\share", "refused"},
       // A stream, patterns, characters no name holds.
       {"C:\\Games\\Vantor 3:data", "refused"},
       {"C:\\Games\\*", "refused"},
-      {"C:\\Games\\a|b", "refused"},
       {"C:\\Games\\a\tb", "refused"},
       {"1:\\Games", "refused"},
   };
@@ -112,10 +99,7 @@ TEST(GameFolder, EveryNameTheUpdateBuildsFitsTheLongestFolder) {
   EXPECT_EQ(Normal("C:\\" + std::string(250, 'w') + "\\..\\Games"), "C:\\Games");
   std::string networkAtLimit = network + "server\\share\\" + std::string(kLongestGameFolder - 15, 'n');
   EXPECT_EQ(Normal(networkAtLimit), networkAtLimit);
-  for (size_t length : {257u, 258u, 259u}) {
-    std::string value = network + "server\\share\\" + std::string(length - 15, 'n');
-    EXPECT_EQ(Normal(value), "refused") << length;
-  }
+  EXPECT_EQ(Normal(networkAtLimit + "n"), "refused");
   char path[kGamePathSize];
   EXPECT_TRUE(JoinInFolder(path, sizeof path, atLimit.c_str(), "data\\players\\joystick.ini"));
   EXPECT_EQ(std::string(path).size(), kGamePathSize - 1);

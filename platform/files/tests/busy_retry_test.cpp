@@ -9,46 +9,34 @@
 
 namespace {
 
-struct Attempts {
+// One operation, retried as any is, that fails with `error` until attempt
+// `succeedAt` (0: never): the attempts it made.
+int Attempts(bool succeeds, DWORD error = ERROR_SHARING_VIOLATION, int succeedAt = 0) {
   int made = 0;
-  int succeedAt = 0;  // 0: never
-  DWORD error = ERROR_SHARING_VIOLATION;
-};
-
-// Retried as any operation is, through a callable.
-bool Retry(Attempts* attempts) {
-  return RetryWhileBusy([&] {
-    ++attempts->made;
-    if (attempts->made == attempts->succeedAt) return true;
-    SetLastError(attempts->error);
-    return false;
-  });
+  EXPECT_EQ(RetryWhileBusy([&] {
+              if (++made == succeedAt) return true;
+              SetLastError(error);
+              return false;
+            }),
+            succeeds);
+  return made;
 }
 
 // A file that is not busy fails at once, with its own error (how the fault
 // builds inject theirs); a busy one is retried until it frees, at most
 // five seconds an operation, and 30 seconds in all: past that, a busy file
-// fails at the first attempt.
+// fails at the first attempt. Catches retry-budget-never-spent.
 TEST(RetryBudget, BusyFilesWaitFiveSecondsEachAndThirtyInAll) {
   CountSleeps(true);
-  Attempts other;
-  other.error = ERROR_WRITE_FAULT;
-  EXPECT_FALSE(Retry(&other));
+  EXPECT_EQ(Attempts(false, ERROR_WRITE_FAULT), 1);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_WRITE_FAULT));
-  EXPECT_EQ(other.made, 1);
   EXPECT_EQ(SleptMs(), 0u);
-
-  Attempts freed;
-  freed.succeedAt = 3;
-  freed.error = ERROR_ACCESS_DENIED;
-  EXPECT_TRUE(Retry(&freed));
+  EXPECT_EQ(Attempts(true, ERROR_ACCESS_DENIED, 3), 3);
   EXPECT_EQ(SleptMs(), 30u);  // 10, then 20
-
   DWORD before = SleptMs();
   int operations = 0;
   while (SleptMs() < kBusyRetryBudgetMs && operations < 20) {
-    Attempts busy;
-    EXPECT_FALSE(Retry(&busy));
+    Attempts(false);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_LE(SleptMs() - before, kBusyRetryOperationMs);
     before = SleptMs();
@@ -56,9 +44,7 @@ TEST(RetryBudget, BusyFilesWaitFiveSecondsEachAndThirtyInAll) {
   }
   EXPECT_EQ(SleptMs(), kBusyRetryBudgetMs);
   EXPECT_EQ(operations, 6);  // five of 5 s, and what was left
-  Attempts spent;
-  EXPECT_FALSE(Retry(&spent));
-  EXPECT_EQ(spent.made, 1);
+  EXPECT_EQ(Attempts(false), 1);
   EXPECT_EQ(SleptMs(), kBusyRetryBudgetMs);
   CountSleeps(false);
 }

@@ -37,10 +37,6 @@ TEST(HeldFolder, NamesInItReachTheHeldFolderWhichCannotBeMovedMeanwhile) {
   EXPECT_TRUE(RemoveTree(folderPath + " moved"));
 }
 
-}  // namespace
-
-namespace {
-
 // Kinds of reparse point Wine cannot make, reported through the test
 // build's entries: every kind with the name-surrogate bit is a link (a
 // mount point, a symbolic link, the kinds of WSL and containers), as are

@@ -27,8 +27,6 @@ TEST(FinalPathForm, PlainWin32FormsOfWhatWindowsReports) {
       {L"\\\\?\\UNC\\", false, L""},
       {L"\\\\?\\UNC\\\\share", false, L""},
       {L"\\\\?\\C:Games", false, L""},
-      {L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume2\\Games", false, L""},
-      {L"\\\\.\\pipe\\x", false, L""},
       {L"\\??\\C:\\Games", false, L""},
       {L"", false, L""},
   };

@@ -11,22 +11,19 @@
 
 namespace {
 
+// A SID of the NT authority, from its sub-authorities.
 struct Sid {
-  explicit Sid(const char* which) {
+  Sid(BYTE count, DWORD a, DWORD b = 0, DWORD c = 0, DWORD d = 0, DWORD e = 0) {
     SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
-    std::string name = which;
-    if (name == "administrators")
-      AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid);
-    else if (name == "system")
-      AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &sid);
-    else  // a player's account
-      AllocateAndInitializeSid(&nt, 5, SECURITY_NT_NON_UNIQUE, 1, 2, 3, 1000, 0, 0, 0, &sid);
+    AllocateAndInitializeSid(&nt, count, a, b, c, d, e, 0, 0, 0, &sid);
   }
   ~Sid() { FreeSid(sid); }
   PSID sid = nullptr;
 };
 
-const Sid administrators("administrators"), systemSid("system"), player("player");
+const Sid administrators(2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS);
+const Sid systemSid(1, SECURITY_LOCAL_SYSTEM_RID);
+const Sid player(5, SECURITY_NT_NON_UNIQUE, 1, 2, 3, 1000);  // a player's account
 
 // A descriptor with `owner` and a DACL of allowed entries (a null DACL
 // when `entries` is empty, with `denied` a denying entry for the player
