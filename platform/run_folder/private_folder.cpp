@@ -150,15 +150,10 @@ void PrivateFolder::Remove() {
   path[0] = 0;
 }
 
-int RunFolderParents(char (*parents)[MAX_PATH], const char* gameFolder) {
-  int count = 0;
-  if (IsWindowsNT() && SystemTemporaryFolder(parents[count], MAX_PATH)) ++count;
-  if (AnsiTemporaryFolder(parents[count], MAX_PATH)) ++count;
-  if (gameFolder && gameFolder[0] && FormatPath(parents[count], MAX_PATH, "%s", gameFolder)) ++count;
-  for (int i = 0; i < count; ++i) ResolveFinalPath(parents[i], MAX_PATH);
-  return count;
-}
+namespace {
 
+// The temporary folder where its name survives the ANSI code page (NT),
+// else false; on 9x the ANSI temporary folder, which is all there is.
 bool AnsiTemporaryFolder(char* path, DWORD size) {
   if (size) path[0] = 0;
   if (!IsWindowsNT()) {
@@ -172,4 +167,15 @@ bool AnsiTemporaryFolder(char* path, DWORD size) {
   DWORD length = getTempPath ? getTempPath(MAX_PATH, wide) : 0;
   if (length == 0 || length >= MAX_PATH) return false;
   return AnsiFolder(wide, path, size);
+}
+
+}  // namespace
+
+int RunFolderParents(char (*parents)[MAX_PATH], const char* gameFolder) {
+  int count = 0;
+  if (IsWindowsNT() && SystemTemporaryFolder(parents[count], MAX_PATH)) ++count;
+  if (AnsiTemporaryFolder(parents[count], MAX_PATH)) ++count;
+  if (gameFolder && gameFolder[0] && FormatPath(parents[count], MAX_PATH, "%s", gameFolder)) ++count;
+  for (int i = 0; i < count; ++i) ResolveFinalPath(parents[i], MAX_PATH);
+  return count;
 }

@@ -48,7 +48,3 @@ class PrivateFolder {
 // `parents`.
 constexpr int kRunFolderParents = 3;
 int RunFolderParents(char (*parents)[MAX_PATH], const char* gameFolder);
-
-// The temporary folder where its name survives the ANSI code page (NT),
-// else false; on 9x the ANSI temporary folder, which is all there is.
-bool AnsiTemporaryFolder(char* path, DWORD size);
