@@ -2,8 +2,8 @@
 
 #include <zlib.h>
 
-#include "platform/system/working_set.h"
 #include "transport/payload_resource.h"
+#include "transport/payload_view.h"
 
 int32_t FirstDamagedPayload() {
   const void* record;
@@ -13,11 +13,9 @@ int32_t FirstDamagedPayload() {
   const unsigned char* expected = static_cast<const unsigned char*>(record);
   const uint32_t payloads[3] = {kGameDataPayload, kArchivePayload, kWorkerPayload};
   for (int32_t i = 0; i < 3; ++i) {
-    const void* bytes;
-    uint32_t size;
-    if (!LoadPayloadResource(payloads[i], "BINARY", nullptr, &bytes, &size)) return i + 1;
-    uint32_t crc = static_cast<uint32_t>(crc32(crc32(0, Z_NULL, 0), static_cast<const Bytef*>(bytes), size));
-    LeaveWorkingSet(bytes, size);
+    PayloadView payload;
+    if (!payload.Open(payloads[i])) return i + 1;
+    uint32_t crc = static_cast<uint32_t>(crc32(crc32(0, Z_NULL, 0), payload.Bytes(), payload.Size()));
     uint32_t recorded = expected[4 * i] | expected[4 * i + 1] << 8 | expected[4 * i + 2] << 16 |
                         static_cast<uint32_t>(expected[4 * i + 3]) << 24;
     if (crc != recorded) return i + 1;

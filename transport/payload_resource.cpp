@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "platform/system/working_set.h"
 #include "transport/comp.h"
+#include "transport/payload_view.h"
 
 namespace {
 
@@ -49,17 +49,15 @@ bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, 
 }
 
 bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold, bool replacing) {
-  const void* bytes;
-  uint32_t size;
-  if (!LoadPayloadResource(id, "BINARY", nullptr, &bytes, &size)) return false;
-  if (!IsCompContainer(bytes, size)) return WriteWhole(path, bytes, size, hold, false, replacing);
-  // Inflated straight from the image into the file, a piece at a time:
-  // neither the resource nor the inflated whole needs a heap block.
-  Packed packed = {bytes, size};
+  PayloadView payload;
+  if (!payload.Open(id)) return false;
+  if (!IsCompContainer(payload.Bytes(), payload.Size()))
+    return WriteWhole(path, payload.Bytes(), payload.Size(), hold, false, replacing);
+  // Inflated straight from the stored bytes into the file, a piece at a
+  // time: neither the resource nor the inflated whole needs a heap block.
+  Packed packed = {payload.Bytes(), payload.Size()};
   HeldFile file;
-  bool written = (hold ? hold : &file)->WriteProduced(path, InflateInto, &packed, false, replacing);
-  LeaveWorkingSet(bytes, size);
-  return written;
+  return (hold ? hold : &file)->WriteProduced(path, InflateInto, &packed, false, replacing);
 }
 
 bool WriteRawResourceToFile(uint32_t id, const char* path, HeldFile* hold, bool renamable) {

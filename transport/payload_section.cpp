@@ -4,11 +4,10 @@
 #include <cstring>
 #include <new>
 
-#include "platform/system/working_set.h"
 #include "transport/comp.h"
 #include "transport/control_block.h"
 #include "transport/payload_key.h"
-#include "transport/payload_resource.h"
+#include "transport/payload_view.h"
 
 namespace {
 
@@ -29,10 +28,11 @@ void ScrambleInflated(unsigned char* payload, uint32_t produced, void* context) 
 }  // namespace
 
 SharedSection* PublishPayloadSection(uint32_t resourceId, int32_t sectionIndex) {
-  const void* bytes;
-  uint32_t size;
-  if (!LoadPayloadResource(resourceId, "BINARY", nullptr, &bytes, &size)) return nullptr;
-  // A plain payload is scrambled straight from the image into the section, a
+  PayloadView payload;
+  if (!payload.Open(resourceId)) return nullptr;
+  const unsigned char* bytes = payload.Bytes();
+  uint32_t size = payload.Size();
+  // A plain payload is scrambled straight from its view into the section, a
   // container inflated straight into it: no heap copy of either.
   bool container = IsCompContainer(bytes, size);
   uint32_t payloadLength = size;
@@ -68,7 +68,6 @@ SharedSection* PublishPayloadSection(uint32_t resourceId, int32_t sectionIndex) 
     ScrambleCopy(view + kPayloadHeaderSize, bytes, payloadLength);
   }
   section->Unlock();
-  LeaveWorkingSet(bytes, size);
   if (!filled) {
     delete section;
     return nullptr;

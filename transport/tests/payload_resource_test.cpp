@@ -9,6 +9,7 @@
 #include "transport/control_block.h"
 #include "transport/payload_key.h"
 #include "transport/payload_section.h"
+#include "transport/payload_view.h"
 
 namespace {
 
@@ -63,6 +64,54 @@ TEST(PayloadSection, HoldsTheLengthThenThePayloadScrambledWhetherStoredPlainOrPa
     delete section;
   }
   EXPECT_EQ(PublishPayloadSection(999, 8), nullptr);
+}
+
+// Each payload through a view of the program's own file, gone with the
+// view; and never a file that took the program's name after it started,
+// which under an elevated launcher may be the player's. Catches
+// own-file-read-unproven.
+TEST(PayloadView, ReadsOnlyTheFileTheProgramRunsFromAndLetsGoOfIt) {
+  for (uint32_t id : {200u, 201u, 205u}) {
+    const void* address;
+    {
+      PayloadView payload;
+      ASSERT_TRUE(payload.Open(id));
+      EXPECT_TRUE(payload.FromFile()) << id;
+      EXPECT_TRUE(std::string(reinterpret_cast<const char*>(payload.Bytes()), payload.Size()) == Resource(id)) << id;
+      address = payload.Bytes();
+    }
+    MEMORY_BASIC_INFORMATION region;
+    ASSERT_NE(VirtualQuery(address, &region, sizeof region), 0u);
+    EXPECT_EQ(region.State, static_cast<DWORD>(MEM_FREE)) << id;
+  }
+  EXPECT_FALSE(PayloadView().Open(999));
+
+  // The probe's resource 1 is the table; the impostor is the probe with
+  // the table's bytes changed.
+  std::string folder = TempDirectory() + "\\view probe", probe = folder + "\\probe.exe";
+  ASSERT_TRUE(MakeDirectories(folder));
+  ASSERT_TRUE(CopyFileA(Sibling("payload_view_probe.exe").c_str(), probe.c_str(), FALSE));
+  std::string impostor = FileBytes(probe), table = Resource(202);
+  size_t at = impostor.find(table);
+  ASSERT_NE(at, std::string::npos);
+  for (size_t i = 0; i < table.size(); ++i) impostor[at + i] ^= 0x20;
+  for (bool swapped : {false, true}) {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "vt3 view probe ready");
+    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, "vt3 view probe go");
+    HANDLE process = StartProcess("\"" + probe + "\" \"vt3 view probe ready\" \"vt3 view probe go\"");
+    ASSERT_NE(process, nullptr);
+    EXPECT_EQ(WaitForSingleObject(ready, 30000), WAIT_OBJECT_0);
+    if (swapped) {
+      EXPECT_TRUE(MoveFileA(probe.c_str(), (probe + ".old").c_str()));
+      EXPECT_TRUE(WriteFileBytes(probe, impostor));
+    }
+    SetEvent(go);
+    // Its own file while it keeps its name, its image once it has not.
+    EXPECT_EQ(FinishProcess(process), swapped ? 1u : 0u);
+    CloseHandle(ready);
+    CloseHandle(go);
+  }
+  RemoveTree(folder);
 }
 
 }  // namespace
