@@ -208,10 +208,7 @@ long ProbeIcon(HWND box) {
   HHOOK installed = hook ? SetWindowsHookExA(WH_GETMESSAGE, hook, dll, GetWindowThreadProcessId(box, nullptr)) : nullptr;
   if (answer && installed) {
     *answer = 0;
-    for (int attempt = 0; attempt < 200 && *answer == 0; ++attempt) {
-      PostMessageA(box, WM_NULL, 0, 0);
-      Sleep(10);
-    }
+    for (int attempt = 0; attempt < 200 && *answer == 0; ++attempt, Sleep(10)) PostMessageA(box, WM_NULL, 0, 0);
     icon = *answer;
   }
   if (installed) UnhookWindowsHookEx(installed);
@@ -278,7 +275,6 @@ LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs) {
   return result;
 }
 
-
 bool RunAndCut(const std::string& exe, DWORD timeoutMs) {
   HANDLE reached = CreateEventA(nullptr, FALSE, FALSE, kCutEventName);
   HANDLE job = CreateJobObjectA(nullptr, nullptr);
@@ -298,13 +294,10 @@ bool RunAndCut(const std::string& exe, DWORD timeoutMs) {
     TerminateJobObject(job, 1);
     WaitForSingleObject(info.hProcess, 30000);
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
-    for (int i = 0; i < 3000; ++i) {
-      if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
-                                     nullptr) ||
-          accounting.ActiveProcesses == 0)
-        break;
+    for (int i = 0; i < 3000 && QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                                          sizeof accounting, nullptr) && accounting.ActiveProcesses;
+         ++i)
       Sleep(10);
-    }
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
   }
