@@ -67,18 +67,12 @@ bool MakeDirectories(const std::string& path) {
 }
 
 bool RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-      else DeleteFileA(child.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+  for (const std::string& name : FilesMatching(path + "\\*")) {
+    std::string child = path + "\\" + name;
+    DWORD attributes = GetFileAttributesA(child.c_str());
+    SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) RemoveTree(child);
+    else DeleteFileA(child.c_str());
   }
   // A drive's root stays: Wine would remove the folder a drive letter stands for.
   bool driveRoot = path.size() <= 3 && path.size() >= 2 && path[1] == ':';
