@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/game_key.h"
@@ -52,12 +53,9 @@ TEST_F(Hardening, SavingPathsAroundTheLimitNeverOverrun) {
 
 TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
   const std::string x259(259, 'x'), x260(260, 'x'), x261(261, 'x');
-  const struct {
-    const char* name;
-    DWORD type;
-    std::string data;  // with its terminator for strings; no type: the value is missing
-    const char* text;
-  } cases[] = {
+  // Name, type (none: the value is missing), data (strings with their
+  // terminator), the box's text.
+  const std::tuple<const char*, DWORD, std::string, const char*> cases[] = {
       {"SavingPath", REG_DWORD, std::string("\x01\0\0\0", 4), kBadRegistry},
       {"SavingPath", REG_EXPAND_SZ, std::string("%SystemDrive%\\Games\0", 20), kBadRegistry},
       {"SavingPath", REG_BINARY, "C:\\Games", kBadRegistry},
@@ -77,16 +75,16 @@ TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
       {"Language", REG_BINARY, std::string("\x07\0\0\0", 4), "Vorgang beendet"},
       {"Language", REG_SZ, std::string("French\0", 7), kSuccess},
       {"Language", REG_EXPAND_SZ, std::string("\x1D\0\0", 3), "Operationen klar"}};
-  for (const auto& c : cases) {
+  for (const auto& [name, type, data, text] : cases) {
     Install("C:\\Games\\Vantor 3");
-    RegistryKey key(kGameKeyPath, c.name);
+    RegistryKey key(kGameKeyPath, name);
     ASSERT_TRUE(key.Open());
-    if (!c.type) key.Delete();
-    else RegSetValueExA(key.Handle(), c.name, 0, c.type, reinterpret_cast<const BYTE*>(c.data.data()),
-                        static_cast<DWORD>(c.data.size()));
+    if (!type) key.Delete();
+    else RegSetValueExA(key.Handle(), name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                        static_cast<DWORD>(data.size()));
     key.Close();
-    EXPECT_EQ(Run().box.text, c.text) << c.name << " " << c.type << " " << c.data.size();
-    EXPECT_TRUE(std::strcmp(c.name, "SavingPath") || GameVersion() == "1.0.0.0") << "the game was touched";
+    EXPECT_EQ(Run().box.text, text) << name << " " << type << " " << data.size();
+    EXPECT_TRUE(std::strcmp(name, "SavingPath") || GameVersion() == "1.0.0.0") << "the game was touched";
   }
   // No game key at all: the game is not installed; nothing is written.
   Install("C:\\Games\\Vantor 3");
@@ -211,10 +209,9 @@ HWND WaitForBox(HANDLE process, DWORD timeoutMs) {
 TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
   HANDLE paused = CreateEventA(nullptr, FALSE, FALSE, "Vt3RunPaused");
   HANDLE resume = CreateEventA(nullptr, TRUE, FALSE, "Vt3RunResume");
-  const std::string record = "C:\\data_stage_runs.txt";
+  const std::string record = "C:\\data_stage_runs.txt", settings = "player's own settings\r\n";
   for (const std::string at : {"publishing", "between sections", "worker started", "final box", "ended"}) {
     Install("C:\\Games\\Vantor 3");
-    std::string settings = "player's own settings\r\n";
     ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.ini"), settings));
     DeleteFileA(record.c_str());
     Fault((at == "ended" ? "linger 2000\n" : "") + std::string("record ") + record + "\n");
@@ -440,11 +437,9 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   }
   EXPECT_NE(seen.find('?'), std::string::npos) << seen << ": the code page holds these letters";
   EXPECT_EQ(box, kSuccess);
-  std::string runFrom = FileBytes(where), parent = game.directory;
+  const std::string runFrom = FileBytes(where), expected = game.directory + "\\vt3_";
   DeleteFileA(where.c_str());
-  CharLowerA(&parent[0]);
-  CharLowerA(&runFrom[0]);
-  EXPECT_EQ(runFrom.rfind(parent + "\\vt3_", 0), 0u) << runFrom << ": the worker ran elsewhere";
+  EXPECT_EQ(_strnicmp(runFrom.c_str(), expected.c_str(), expected.size()), 0) << runFrom << ": the worker ran elsewhere";
   EXPECT_EQ(GameVersion(), "1.1.74.3");
   ExpectNoTemporaryLeft();
   EXPECT_TRUE(RemoveDirectoryW(temporary.c_str())) << "something was left in the temporary folder";
