@@ -48,7 +48,7 @@ class FolderLinks : public InstalledGame {
 // data\players, or data, a link to a folder of the player's choice that
 // holds a joystick.ini of its own: the joystick step is not done (code 13)
 // and nothing there is moved, written or added; everything else updates.
-// Catches players-link-followed.
+// Catches players-link-followed, unnamed-reparse-point-followed.
 TEST_F(FolderLinks, NothingBehindALinkedPlayersFolderIsTouched) {
   const std::string other = "[Joystick]\r\nsomebody else's file\r\n";
   for (const char* linked : {"data\\players", "data"}) {
@@ -100,7 +100,7 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
 // folder of the player's choice (the Startup folder of every user) that
 // holds a shortcut of that name and a name like a half-made one: nothing
 // behind the link is written, replaced or deleted, and the shortcuts in
-// the other folders are all made.
+// the other folders are all made. Catches start-menu-folder-link-followed.
 TEST_F(FolderLinks, NothingBehindALinkedStartMenuFolderIsWrittenOrDeleted) {
   const std::string programs = SpecialFolder(CSIDL_PROGRAMS);
   const std::vector<std::string> theirs = {"Vantor 3.lnk", "Vantor 3.lnk.0123456789abcdef.tmp"};
@@ -128,7 +128,7 @@ TEST_F(FolderLinks, NothingBehindALinkedStartMenuFolderIsWrittenOrDeleted) {
 // The game folder and the temporary folder reached through links the
 // player made (a game moved to another drive): the update completes, and
 // works in the folder behind the link, where a process that refuses the
-// player's junctions can still reach it.
+// player's junctions can still reach it. Catches game-folder-unresolved.
 TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdates) {
   Install(kElsewhere + "\\Vantor 3");
   std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));

@@ -125,7 +125,8 @@ TEST_F(Hardening, AccentedFolderAndLobbyValuesOfEveryShape) {
 // game stays and nothing is installed, so that the next run repeats the
 // whole update. Any process can create and hold the control block's mutex:
 // the worker of that next run waits for it a few seconds at its start and
-// at its end, and reports all the same.
+// at its end, and reports all the same. Catches data-stage-error-ignored,
+// part-way-data-stage-accepted, read-back-skipped, block-mutex-waited-for-ever.
 TEST_F(Hardening, FailuresKeepTheOldGameAndTheNextRunCompletes) {
   struct {
     const char* fault;
@@ -206,6 +207,7 @@ HWND WaitForBox(HANDLE process, DWORD timeoutMs) {
 // and after the first launcher was ended with its worker still at work.
 // The second ends without a word and touches nothing; the first installs
 // everything, once, and the player's joystick settings stay in the backup.
+// Catches second-launcher-not-stopped, earlier-block-not-waited-for.
 TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
   HANDLE paused = CreateEventA(nullptr, FALSE, FALSE, "Vt3RunPaused");
   HANDLE resume = CreateEventA(nullptr, TRUE, FALSE, "Vt3RunResume");
@@ -407,6 +409,7 @@ TEST_F(Hardening, TheRunFolderCannotBeTakenAndLookAlikesAreNotFollowed) {
 // and on NT a file where the system's temporary folder should be: the
 // run's folder goes into the game folder, the last one left (on 9x, run by
 // ctest as Windows 98, there is no system's one); nothing stays anywhere.
+// Catches game-folder-no-run-folder-parent, game-folder-parent-on-9x-only.
 TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   const std::wstring temporary = L"C:\\users\\Public\\\x0412\x0440\x0435\x043c\x044f";
   ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
@@ -449,6 +452,7 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
 // own) keeps the worker waiting past the launcher's end: the worker's file
 // and then its folder are removed at the next start of Windows. It lingers
 // well past the launcher's short wait and the delete's retries (5 s).
+// Catches leftover-not-scheduled.
 TEST_F(Hardening, AWorkerThatOutlivesTheLauncherGoesAtTheNextStart) {
   RegistryKey session("System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
   ASSERT_TRUE(session.Create());
