@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/scanner.h"
@@ -21,10 +23,6 @@ namespace {
 
 struct Held {
   HANDLE file;
-  DWORD until;
-};
-struct Pending {
-  WCHAR path[kScannerPathChars];
   DWORD until;
 };
 
@@ -54,7 +52,7 @@ int main(int argc, char** argv) {
   HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, kScannerStop);
   if (!shared || !turn || !ask || !holds || !stop) return 254;
   std::vector<Held> held;
-  std::vector<Pending> pending;
+  std::vector<std::pair<std::wstring, DWORD>> pending;  // a path, and until when it is tried
   int count = 0;
   // Holds the file when it can be opened; the error when not.
   auto hold = [&](const WCHAR* path) -> DWORD {
@@ -68,13 +66,13 @@ int main(int argc, char** argv) {
   for (;;) {
     DWORD now = GetTickCount(), timeout = INFINITE;
     for (size_t i = 0; i < pending.size();) {
-      DWORD error = hold(pending[i].path);
-      if (error == ERROR_SHARING_VIOLATION && static_cast<LONG>(pending[i].until - now) > 0) {
+      DWORD error = hold(pending[i].first.c_str());
+      if (error == ERROR_SHARING_VIOLATION && static_cast<LONG>(pending[i].second - now) > 0) {
         timeout = 5;
         ++i;
         continue;
       }
-      if (error) Note(log, "missed", pending[i].path, error);
+      if (error) Note(log, "missed", pending[i].first.c_str(), error);
       pending.erase(pending.begin() + i);
     }
     for (size_t i = 0; i < held.size();) {
@@ -90,12 +88,11 @@ int main(int argc, char** argv) {
     DWORD woken = WaitForMultipleObjects(2, waits, FALSE, timeout);
     if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) break;
     if (woken != WAIT_OBJECT_0 + 1) continue;
-    Pending later;
-    lstrcpynW(later.path, shared, kScannerPathChars);
-    later.until = GetTickCount() + 2000;
-    DWORD error = hold(later.path);
-    if (!share && error == ERROR_SHARING_VIOLATION) pending.push_back(later);
-    else if (error) Note(log, "missed", later.path, error);
+    WCHAR path[kScannerPathChars];
+    lstrcpynW(path, shared, kScannerPathChars);
+    DWORD error = hold(path);
+    if (!share && error == ERROR_SHARING_VIOLATION) pending.push_back({path, GetTickCount() + 2000});
+    else if (error) Note(log, "missed", path, error);
     SetEvent(holds);
   }
   for (const Held& file : held) CloseHandle(file.file);
