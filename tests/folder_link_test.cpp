@@ -48,20 +48,17 @@ class FolderLinks : public InstalledGame {
 // data\players, or data, a link to a folder of the player's choice that
 // holds a joystick.ini of its own: the joystick step is not done (code 13)
 // and nothing there is moved, written or added; everything else updates.
-// Catches players-link-followed.
+// Catches players-link-followed, unnamed-reparse-point-followed.
 TEST_F(FolderLinks, NothingBehindALinkedPlayersFolderIsTouched) {
   const std::string other = "[Joystick]\r\nsomebody else's file\r\n";
   for (const char* linked : {"data\\players", "data"}) {
     Install("C:\\Games\\Vantor 3");
-    std::string target = kElsewhere + "\\" + linked;
-    std::string players = kElsewhere + "\\data\\players";
-    ASSERT_TRUE(MakeDirectories(players));
-    ASSERT_TRUE(WriteFileBytes(players + "\\joystick.ini", other));
-    ASSERT_NO_FATAL_FAILURE(Link(GameFile(linked), target));
+    const std::string players = kElsewhere + "\\data\\players";
+    ASSERT_TRUE(MakeDirectories(players) && WriteFileBytes(players + "\\joystick.ini", other));
+    ASSERT_NO_FATAL_FAILURE(Link(GameFile(linked), kElsewhere + "\\" + linked));
     ASSERT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), other) << "the link does not lead there";
 
-    LaunchResult result = Run();
-    EXPECT_EQ(result.box.text, kJoystickFailed) << linked;
+    EXPECT_EQ(Run().box.text, kJoystickFailed) << linked;
     EXPECT_EQ(GameVersion(), "1.1.74.3") << linked;
     EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_En.txt"))) << linked;
     EXPECT_EQ(FilesMatching(players + "\\*"), std::vector<std::string>{"joystick.ini"}) << linked;
@@ -82,8 +79,7 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
   for (bool linkedFolder : {true, false}) {
     Install("C:\\Games\\Vantor 3");
     std::string target = kElsewhere + "\\datafiles", victim = target + "\\vt3.dat";
-    ASSERT_TRUE(MakeDirectories(target));
-    ASSERT_TRUE(WriteFileBytes(victim, other));
+    ASSERT_TRUE(MakeDirectories(target) && WriteFileBytes(victim, other));
     if (linkedFolder) {
       ASSERT_TRUE(SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY));
       ASSERT_NO_FATAL_FAILURE(Link(GameFile("datafiles"), target));
@@ -104,7 +100,7 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
 // folder of the player's choice (the Startup folder of every user) that
 // holds a shortcut of that name and a name like a half-made one: nothing
 // behind the link is written, replaced or deleted, and the shortcuts in
-// the other folders are all made.
+// the other folders are all made. Catches start-menu-folder-link-followed.
 TEST_F(FolderLinks, NothingBehindALinkedStartMenuFolderIsWrittenOrDeleted) {
   const std::string programs = SpecialFolder(CSIDL_PROGRAMS);
   const std::vector<std::string> theirs = {"Vantor 3.lnk", "Vantor 3.lnk.0123456789abcdef.tmp"};
@@ -132,7 +128,7 @@ TEST_F(FolderLinks, NothingBehindALinkedStartMenuFolderIsWrittenOrDeleted) {
 // The game folder and the temporary folder reached through links the
 // player made (a game moved to another drive): the update completes, and
 // works in the folder behind the link, where a process that refuses the
-// player's junctions can still reach it.
+// player's junctions can still reach it. Catches game-folder-unresolved.
 TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdates) {
   Install(kElsewhere + "\\Vantor 3");
   std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
@@ -149,10 +145,10 @@ TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdates) {
   DeleteFileA(where.c_str());
   Fault("where " + where + "\n");
 
-  LaunchResult result = Run();
+  std::string box = Run().box.text;
   SetEnvironmentVariableA("TEMP", temp);
   SetEnvironmentVariableA("TMP", tmp);
-  EXPECT_EQ(result.box.text, kSuccess);
+  EXPECT_EQ(box, kSuccess);
   EXPECT_EQ(GameVersion(), "1.1.74.3");
   EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings);
   EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
@@ -172,23 +168,20 @@ TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdates) {
 // function; where it has not, the update goes on as before.
 TEST_F(FolderLinks, BothProgramsAskForTheMitigationAndItsAbsenceChangesNothing) {
   const std::string log = "C:\\mitigation.log";
-  DeleteFileA(log.c_str());
   SetEnvironmentVariableA("VT3_MITIGATION_LOG", log.c_str());
-  EXPECT_EQ(Run(Sibling("Vt3update_trust.exe")).box.text, kSuccess);
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
-  EXPECT_EQ(FileBytes(log), "launcher policy 16 flags 0x1 size 4\r\nworker policy 16 flags 0x1 size 4\r\n");
-  DeleteFileA(log.c_str());
-
-  Install("C:\\Games\\Vantor 3");
-  SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", "1");
-  LaunchResult result = Run(Sibling("Vt3update_trust.exe"));
+  for (bool absent : {false, true}) {
+    Install("C:\\Games\\Vantor 3");
+    DeleteFileA(log.c_str());
+    SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", absent ? "1" : nullptr);
+    EXPECT_EQ(Run(Sibling("Vt3update_trust.exe")).box.text, kSuccess) << absent;
+    EXPECT_EQ(GameVersion(), "1.1.74.3") << absent;
+    EXPECT_EQ(FileExists(log) ? FileBytes(log) : "",
+              absent ? "" : "launcher policy 16 flags 0x1 size 4\r\nworker policy 16 flags 0x1 size 4\r\n");
+    ExpectNoTemporaryLeft();
+  }
   SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", nullptr);
   SetEnvironmentVariableA("VT3_MITIGATION_LOG", nullptr);
-  EXPECT_EQ(result.box.text, kSuccess);
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
-  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
-  EXPECT_FALSE(FileExists(log));
-  ExpectNoTemporaryLeft();
+  DeleteFileA(log.c_str());
 }
 
 }  // namespace

@@ -3,13 +3,13 @@
 // working vt3.exe.
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/game_key.h"
@@ -32,15 +32,14 @@ TEST_F(Hardening, SavingPathsAroundTheLimitNeverOverrun) {
     std::string parent = "C:\\L" + std::to_string(length);
     std::string directory = parent + "\\" + std::string(length - parent.size() - 1, 'v');
     bool installed = game.Create(directory, 0x0409, Sibling("vt3_standin_1_0.exe"));
+    // Too long to hold the game's files: only the key names it.
     if (!installed) {
-      // Too long to hold the game's files: only the key names it.
-      ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", directory));
-      ASSERT_TRUE(SetMachineString(kGameKeyPath, "DataPath", parent));
+      ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", directory) &&
+                  SetMachineString(kGameKeyPath, "DataPath", parent));
     }
     // Every name the worker builds fits up to 232 characters; above, the
     // game directory counts as unreadable and nothing is touched.
-    LaunchResult result = Run();
-    EXPECT_EQ(result.box.text, length == 232 ? kSuccess : kBadRegistry) << length;
+    EXPECT_EQ(Run().box.text, length == 232 ? kSuccess : kBadRegistry) << length;
     if (installed) {
       EXPECT_EQ(Version(directory + "\\vt3.exe"), length == 232 ? "1.1.74.3" : "1.0.0.0") << length;
     }
@@ -52,54 +51,41 @@ TEST_F(Hardening, SavingPathsAroundTheLimitNeverOverrun) {
   EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
 }
 
-struct ValueCase {
-  DWORD type;
-  std::string data;  // with its terminator for strings; no type: the value is missing
-  const char* text;
-};
-
 TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
   const std::string x259(259, 'x'), x260(260, 'x'), x261(261, 'x');
-  const std::pair<const char*, std::vector<ValueCase>> values[] = {
-      {"SavingPath",
-       {{REG_DWORD, std::string("\x01\0\0\0", 4), kBadRegistry},
-        {REG_EXPAND_SZ, std::string("%SystemDrive%\\Games\0", 20), kBadRegistry},
-        {REG_BINARY, "C:\\Games", kBadRegistry},
-        {REG_SZ, std::string(1, '\0'), "Can not locate directory: update aborts."},
-        // Relative to the current folder, and a device path: refused forms.
-        {REG_SZ, std::string("Games\\Vantor 3") + '\0', kBadRegistry},
-        {REG_SZ, std::string("\\\\?\\C:\\Games\\Vantor 3") + '\0', kBadRegistry},
-        {REG_SZ, x261 + '\0', kBadRegistry},
-        {0, "", kBadRegistry}}},
+  // Name, type (none: the value is missing), data (strings with their
+  // terminator), the box's text.
+  const std::tuple<const char*, DWORD, std::string, const char*> cases[] = {
+      {"SavingPath", REG_DWORD, std::string("\x01\0\0\0", 4), kBadRegistry},
+      {"SavingPath", REG_EXPAND_SZ, std::string("%SystemDrive%\\Games\0", 20), kBadRegistry},
+      {"SavingPath", REG_BINARY, "C:\\Games", kBadRegistry},
+      {"SavingPath", REG_SZ, std::string(1, '\0'), "Can not locate directory: update aborts."},
+      // Relative to the current folder, and a device path: refused forms.
+      {"SavingPath", REG_SZ, std::string("Games\\Vantor 3") + '\0', kBadRegistry},
+      {"SavingPath", REG_SZ, std::string("\\\\?\\C:\\Games\\Vantor 3") + '\0', kBadRegistry},
+      {"SavingPath", REG_SZ, x261 + '\0', kBadRegistry},
+      {"SavingPath", 0, "", kBadRegistry},
       // Only its presence counts: any string that fits will do.
-      {"DataPath",
-       {{REG_DWORD, std::string("\x01\0\0\0", 4), kBadRegistry},
-        {REG_SZ, x259 + '\0', kSuccess},
-        {REG_SZ, x260 + '\0', kBadRegistry},
-        {0, "", kBadRegistry}}},
+      {"DataPath", REG_DWORD, std::string("\x01\0\0\0", 4), kBadRegistry},
+      {"DataPath", REG_SZ, x259 + '\0', kSuccess},
+      {"DataPath", REG_SZ, x260 + '\0', kBadRegistry},
+      {"DataPath", 0, "", kBadRegistry},
       // The low byte of a value that fits four bytes, else English.
-      {"Language",
-       {{REG_BINARY, "\x0C", "Op\xE9ration termin\xE9\x65"},
-        {REG_BINARY, std::string("\x07\0\0\0", 4), "Vorgang beendet"},
-        {REG_SZ, std::string("French\0", 7), kSuccess},
-        {REG_EXPAND_SZ, std::string("\x1D\0\0", 3), "Operationen klar"}}},
-  };
-  for (const auto& value : values)
-    for (const ValueCase& shape : value.second) {
-      Install("C:\\Games\\Vantor 3");
-      HKEY key;
-      ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-      if (shape.type)
-        RegSetValueExA(key, value.first, 0, shape.type, reinterpret_cast<const BYTE*>(shape.data.data()),
-                       static_cast<DWORD>(shape.data.size()));
-      else
-        RegDeleteValueA(key, value.first);
-      RegCloseKey(key);
-      EXPECT_EQ(Run().box.text, shape.text) << value.first << " " << shape.type << " " << shape.data.size();
-      if (std::string(value.first) == "SavingPath") {
-        EXPECT_EQ(GameVersion(), "1.0.0.0");
-      }
-    }
+      {"Language", REG_BINARY, "\x0C", "Op\xE9ration termin\xE9\x65"},
+      {"Language", REG_BINARY, std::string("\x07\0\0\0", 4), "Vorgang beendet"},
+      {"Language", REG_SZ, std::string("French\0", 7), kSuccess},
+      {"Language", REG_EXPAND_SZ, std::string("\x1D\0\0", 3), "Operationen klar"}};
+  for (const auto& [name, type, data, text] : cases) {
+    Install("C:\\Games\\Vantor 3");
+    RegistryKey key(kGameKeyPath, name);
+    ASSERT_TRUE(key.Open());
+    if (!type) key.Delete();
+    else RegSetValueExA(key.Handle(), name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                        static_cast<DWORD>(data.size()));
+    key.Close();
+    EXPECT_EQ(Run().box.text, text) << name << " " << type << " " << data.size();
+    EXPECT_TRUE(std::strcmp(name, "SavingPath") || GameVersion() == "1.0.0.0") << "the game was touched";
+  }
   // No game key at all: the game is not installed; nothing is written.
   Install("C:\\Games\\Vantor 3");
   DeleteMachineTree(kGameKeyPath);
@@ -125,38 +111,61 @@ TEST_F(Hardening, AccentedFolderAndLobbyValuesOfEveryShape) {
   for (const char* name : {"APPLICATIONNAME", "EXECUTABLEPATH", "COMMANDLINE"})
     EXPECT_FALSE(GetMachineString(kNewLobbyKey, name, &value)) << name;
   EXPECT_TRUE(GetMachineString(kNewLobbyKey, "LAUNCHERPATH", &value) && value == "kept");
-  EXPECT_TRUE(GetMachineString(kNewLobbyKey, "GUID", &value) && value == kNewLobbyGuid);
   EXPECT_TRUE(GetMachineString(kNewLobbyKey, "CURRENTDIRECTORY", &value) && value == game.directory);
 }
 
 // A data stage code is the data stage's from ten counts on, the worker's
 // text below; a crash, an ordinary exit part-way (ended from outside, or
 // its own abort), or a game that never takes over the block, is the
-// general failure. The old game stays and nothing is installed, so that
-// the next run repeats the whole update.
-TEST_F(Hardening, DataStageFailuresKeepTheOldGameAndTheNextRunCompletes) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"fail 4 500\n", "There is not enough space on your hard disk."},
-      {"fail 7 5\n", kBadRegistry},
-      {"fail 7 500\n", "Not enough system resource available: update aborts."},
-      {"fail 8 5\n", "New data can not be read: update aborts."},
-      {"fail 11 5\n", "Update is older than your version of VT3."},
-      {"fail 11 500\n", "Texture data cache is unreachable: update aborts."},
-      {"fail 3 5\n", kFailed},
-      {"crash 5\n", kFailed},
-      {"exit 1 321\n", kFailed},
-      {"ignore\n", kFailed}};
+// general failure. A block that nothing lets go of (an earlier data stage
+// that hangs, or a program of the player's that made one): the launcher
+// waits its bound, then refuses, and never runs a second update beside it.
+// A worker whose bytes differ from what was written, by whatever means, is
+// never started: the launcher whose writes damage one byte stops. The old
+// game stays and nothing is installed, so that the next run repeats the
+// whole update. Any process can create and hold the control block's mutex:
+// the worker of that next run waits for it a few seconds at its start and
+// at its end, and reports all the same. Catches data-stage-error-ignored,
+// part-way-data-stage-accepted, read-back-skipped, block-mutex-waited-for-ever.
+TEST_F(Hardening, FailuresKeepTheOldGameAndTheNextRunCompletes) {
+  struct {
+    const char* fault;
+    const char* text;
+    std::string launcher;  // another build than the shipped one
+  } cases[] = {{"fail 4 500\n", "There is not enough space on your hard disk."},
+               {"fail 7 5\n", kBadRegistry},
+               {"fail 7 500\n", "Not enough system resource available: update aborts."},
+               {"fail 8 5\n", "New data can not be read: update aborts."},
+               {"fail 11 5\n", "Update is older than your version of VT3."},
+               {"fail 11 500\n", "Texture data cache is unreachable: update aborts."},
+               {"fail 3 5\n", kFailed},
+               {"crash 5\n", kFailed},
+               {"exit 1 321\n", kFailed},
+               {"", kFailed, "Vt3update_shortwait.exe"},  // with the block held
+               {"", "Extraction failed: update aborts.", "Vt3update_badwrite.exe"},
+               {"ignore\n", kFailed}};
   for (const auto& c : cases) {
     Install("C:\\Games\\Vantor 3");
-    Fault(c.first);
-    LaunchResult result = Run();
-    EXPECT_EQ(result.box.text, c.second) << c.first;
-    EXPECT_EQ(result.exitCode, 0u) << c.first;
+    Fault(c.fault);
+    HANDLE block = c.launcher == "Vt3update_shortwait.exe"
+                       ? CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 88, "VuzFshare")
+                       : nullptr;
+    LaunchResult result = Run(c.launcher.empty() ? "" : Sibling(c.launcher.c_str()));
+    if (block) CloseHandle(block);
+    EXPECT_EQ(result.box.text, c.text) << c.fault << c.launcher;
+    EXPECT_EQ(result.exitCode, 0u) << c.fault << c.launcher;
     ExpectOldGameAndNothingFinished();
   }
   EXPECT_EQ(FileBytes(GameFile("datafiles\\vt3.dat")), std::string(100000, 'd')) << "the game that ignored the block";
   DeleteFileA(GameFile("standin_fault.txt").c_str());
-  EXPECT_EQ(Run().box.text, kSuccess);
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, "VuzFshareMutex");
+  ASSERT_NE(mutex, nullptr);
+  LaunchResult result = Run();
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+  EXPECT_EQ(result.box.text, kSuccess);
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_LT(result.millisecondsToBox, 40000u);
   EXPECT_EQ(GameVersion(), "1.1.74.3");
 }
 
@@ -183,29 +192,13 @@ TEST_F(Hardening, KilledWorkerEndsTheRun) {
   for (int i = 0; i < 1000 && FindProcess(".tmp"); ++i) Sleep(10);  // the data stage ends too
 }
 
-// Any process can create and hold the control block's mutex: the worker
-// waits for it a few seconds at its start and at its end, and reports all
-// the same.
-TEST_F(Hardening, HeldBlockMutexDelaysTheUpdateButNeverFailsIt) {
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, "VuzFshareMutex");
-  ASSERT_NE(mutex, nullptr);
-  LaunchResult result = Run();
-  ReleaseMutex(mutex);
-  CloseHandle(mutex);
-  EXPECT_EQ(result.box.text, kSuccess);
-  EXPECT_EQ(result.exitCode, 1u);
-  EXPECT_LT(result.millisecondsToBox, 40000u);
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
-}
-
 // The first run's box, left up; null after `timeoutMs`.
 HWND WaitForBox(HANDLE process, DWORD timeoutMs) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 10) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 10, Sleep(10)) {
     HWND box = FindWindowA("#32770", kBoxCaption);
     DWORD owner = 0;
-    if (box) GetWindowThreadProcessId(box, &owner);
-    if (box && owner == GetProcessId(process) && GetDlgItem(box, IDOK)) return box;
-    Sleep(10);
+    if (box && GetWindowThreadProcessId(box, &owner) && owner == GetProcessId(process) && GetDlgItem(box, IDOK))
+      return box;
   }
   return nullptr;
 }
@@ -214,25 +207,23 @@ HWND WaitForBox(HANDLE process, DWORD timeoutMs) {
 // and after the first launcher was ended with its worker still at work.
 // The second ends without a word and touches nothing; the first installs
 // everything, once, and the player's joystick settings stay in the backup.
+// Catches second-launcher-not-stopped, earlier-block-not-waited-for.
 TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
   HANDLE paused = CreateEventA(nullptr, FALSE, FALSE, "Vt3RunPaused");
   HANDLE resume = CreateEventA(nullptr, TRUE, FALSE, "Vt3RunResume");
-  const std::string record = "C:\\data_stage_runs.txt";
-  for (const char* moment : {"publishing", "between sections", "worker started", "final box", "ended"}) {
-    std::string at = moment;
+  const std::string record = "C:\\data_stage_runs.txt", settings = "player's own settings\r\n";
+  for (const std::string at : {"publishing", "between sections", "worker started", "final box", "ended"}) {
     Install("C:\\Games\\Vantor 3");
-    std::string settings = "player's own settings\r\n";
     ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.ini"), settings));
     DeleteFileA(record.c_str());
     Fault((at == "ended" ? "linger 2000\n" : "") + std::string("record ") + record + "\n");
     ResetEvent(resume);
-    SetEnvironmentVariableA("VT3_PAUSE_AT", moment);
+    SetEnvironmentVariableA("VT3_PAUSE_AT", at.c_str());
     HANDLE first = StartProcess("\"" + Sibling("Vt3update_folderwait.exe") + "\"");
     SetEnvironmentVariableA("VT3_PAUSE_AT", nullptr);
     ASSERT_NE(first, nullptr);
-    HWND box = nullptr;
+    HWND box = at == "final box" ? WaitForBox(first, 90000) : nullptr;
     if (at == "final box") {
-      box = WaitForBox(first, 90000);
       ASSERT_NE(box, nullptr);
     } else if (at == "ended") {
       // Once the data stage has read both payload sections (which go with
@@ -245,47 +236,32 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
       ASSERT_EQ(position, 100u);
       TerminateProcess(first, 1);
     } else {
-      ASSERT_EQ(WaitForSingleObject(paused, 60000), WAIT_OBJECT_0) << moment;
+      ASSERT_EQ(WaitForSingleObject(paused, 60000), WAIT_OBJECT_0) << at;
     }
     std::vector<std::string> runFolders = FilesMatching(TempDirectory() + "vt3_*");
     // Ended: the second waits for the worker, then finds the update done.
     LaunchResult second = Run();
-    EXPECT_EQ(second.exitCode, 0u) << moment;
-    EXPECT_EQ(second.box.text, at == "ended" ? "Update is older than your version of VT3." : "") << moment;
-    if (at != "ended") {
-      EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFolders) << moment;
-      if (box) EXPECT_EQ(GetForegroundWindow(), box) << "the first run's box was not brought to the front";
-    }
-    SetEvent(resume);
-    if (at != "ended") {
-      EXPECT_EQ(ObserveBox(first, 90000).text, kSuccess) << moment;
-      EXPECT_EQ(FinishProcess(first), 1u) << moment;
-    } else {
+    EXPECT_EQ(second.exitCode, 0u) << at;
+    EXPECT_EQ(second.box.text, at == "ended" ? "Update is older than your version of VT3." : "") << at;
+    if (at == "ended") {
       CloseHandle(first);
+    } else {
+      EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFolders) << at;
+      if (box) EXPECT_EQ(GetForegroundWindow(), box) << "the first run's box was not brought to the front";
+      SetEvent(resume);
+      EXPECT_EQ(ObserveBox(first, 90000).text, kSuccess) << at;
+      EXPECT_EQ(FinishProcess(first), 1u) << at;
     }
-    EXPECT_EQ(GameVersion(), "1.1.74.3") << moment;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings) << moment;
+    EXPECT_EQ(GameVersion(), "1.1.74.3") << at;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings) << at;
     std::string runs = FileBytes(record);
-    EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), 1) << moment << ": data stage runs";
-    EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk")) << moment;
+    EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), 1) << at << ": data stage runs";
+    EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk")) << at;
     ExpectNoTemporaryLeft();
   }
   CloseHandle(paused);
   CloseHandle(resume);
   DeleteFileA(record.c_str());
-}
-
-// A block that nothing lets go of (an earlier data stage that hangs, or a
-// program of the player's that made one): the launcher waits its bound,
-// then refuses, and never runs a second update beside it.
-TEST_F(Hardening, ABlockThatStaysStopsTheRunAfterTheWait) {
-  HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 88, "VuzFshare");
-  ASSERT_NE(block, nullptr);
-  LaunchResult result = Run(Sibling("Vt3update_shortwait.exe"));
-  CloseHandle(block);
-  EXPECT_EQ(result.box.text, kFailed);
-  EXPECT_EQ(result.exitCode, 0u);
-  ExpectOldGameAndNothingFinished();
 }
 
 TEST_F(Hardening, JoystickFilesThatCannotBeMovedAreKeptAsTheyWere) {
@@ -304,8 +280,7 @@ TEST_F(Hardening, JoystickFilesThatCannotBeMovedAreKeptAsTheyWere) {
     EXPECT_EQ(Run().box.text, kSuccess) << c;
     CloseHandle(held);
     EXPECT_EQ(FileBytes(settings), original) << c;
-    EXPECT_EQ(FileExists(backup), olderBackup) << c;
-    EXPECT_TRUE(!olderBackup || FileBytes(backup) == "older backup") << c;
+    EXPECT_EQ(FileExists(backup) ? FileBytes(backup) : "none", olderBackup ? "older backup" : "none") << c;
     EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), olderBackup ? 2u : 1u) << c << ": a file left over";
     EXPECT_EQ(GameVersion(), "1.1.74.3");
   }
@@ -369,24 +344,20 @@ TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
   LaunchResult result = Run();
   WriteFileBytes(stop, "");
   DWORD replaced = FinishProcess(racer);
-  std::string after = FileBytes(victim);
-  EXPECT_TRUE(after == original) << "written through a link: " << after.size() << " bytes now; the racer replaced "
-                                 << replaced << " files";
+  EXPECT_TRUE(FileBytes(victim) == original) << "written through a link; the racer replaced " << replaced << " files";
   // A swapped worker, new game or joystick file is refused.
   EXPECT_TRUE(result.box.text == kSuccess || result.box.text == "Extraction failed: update aborts." ||
               result.box.text == "New data can not be read: update aborts." ||
               result.box.text.find("joystick") != std::string::npos)
       << result.box.text;
-  std::string version = GameVersion();
-  EXPECT_TRUE(version == "1.0.0.0" || version == "1.1.74.3") << "vt3.exe: '" << version << "'";
+  EXPECT_TRUE(GameVersion() == "1.0.0.0" || GameVersion() == "1.1.74.3") << "vt3.exe: '" << GameVersion() << "'";
   EXPECT_GT(replaced, 0u) << "the racer never got a file: the test proves nothing";
-  if (result.box.text == kSuccess) {
-    // The shortcuts took the place of the prepared names, or the racer's
-    // files did.
-    for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"}) {
-      std::string now = FileBytes(desktop + name);
-      EXPECT_TRUE(now.substr(0, 4) == std::string("L\0\0\0", 4) || now == original) << name;
-    }
+  // After a complete update the shortcuts took the place of the prepared
+  // names, or the racer's files did.
+  for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"}) {
+    std::string now = FileBytes(desktop + name);
+    EXPECT_TRUE(result.box.text != kSuccess || now.substr(0, 4) == std::string("L\0\0\0", 4) || now == original)
+        << name;
   }
   DeleteFileA(stop.c_str());
   DeleteFileA(victim.c_str());
@@ -409,9 +380,7 @@ TEST_F(Hardening, TheRunFolderCannotBeTakenAndLookAlikesAreNotFollowed) {
   ASSERT_TRUE(MakeDirectories(victim) && MakeDirectories(playersFolder));
   ASSERT_TRUE(WriteFileBytes(victim + "\\precious.txt", "precious") && WriteFileBytes(playersFolder + runFile, "MZ"));
   ASSERT_TRUE(MakeHostLink(playersFolder, lookAlike));
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string systemTemp = std::string(windows) + "\\Temp";
+  const std::string systemTemp = SystemTempDirectory() + ".";
   DeleteFileA(stop.c_str());
   HANDLE racer = StartProcess("\"" + Sibling("folder_racer.exe") + "\" " + victim + " " + stop + " " + log + " \"" +
                               systemTemp + "\" \"" + TempDirectory() + ".\" \"" + game.directory + "\"");
@@ -436,18 +405,11 @@ TEST_F(Hardening, TheRunFolderCannotBeTakenAndLookAlikesAreNotFollowed) {
   RemoveTree(playersFolder);
 }
 
-// A file whose bytes differ from what was written, by whatever means, is
-// never started: the launcher whose writes damage one byte stops.
-TEST_F(Hardening, AWorkerThatDoesNotReadBackIsNeverStarted) {
-  LaunchResult result = Run(Sibling("Vt3update_badwrite.exe"));
-  EXPECT_EQ(result.box.text, "Extraction failed: update aborts.");
-  ExpectOldGameAndNothingFinished();
-}
-
 // A profile whose temporary folder is named outside the ANSI code page,
 // and on NT a file where the system's temporary folder should be: the
 // run's folder goes into the game folder, the last one left (on 9x, run by
 // ctest as Windows 98, there is no system's one); nothing stays anywhere.
+// Catches game-folder-no-run-folder-parent, game-folder-parent-on-9x-only.
 TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   const std::wstring temporary = L"C:\\users\\Public\\\x0412\x0440\x0435\x043c\x044f";
   ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
@@ -465,32 +427,11 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   SetEnvironmentVariableW(L"TEMP", temporary.c_str());
   SetEnvironmentVariableW(L"TMP", temporary.c_str());
   // The case only exists where the ANSI name is not the folder's.
-  char ansi[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, ansi);
-  std::string seen = ansi;
-  Fault("slow 40\n");
-  HANDLE launcher = StartProcess("\"" + Sibling("Vt3update.exe") + "\"");
-  // The worker: the program that runs from a run folder. A process only
-  // just started may not yet list its modules. A box first: none was started.
-  std::string runFrom;
-  for (int i = 0;
-       i < 3000 && runFrom.empty() && !FindWindowA("#32770", kBoxCaption) &&
-       WaitForSingleObject(launcher, 10) == WAIT_TIMEOUT;
-       ++i) {
-    HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {sizeof entry};
-    for (BOOL more = Process32First(processes, &entry); more && runFrom.empty(); more = Process32Next(processes, &entry)) {
-      HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, entry.th32ProcessID);
-      MODULEENTRY32 module = {sizeof module};
-      if (modules != INVALID_HANDLE_VALUE && Module32First(modules, &module) &&
-          std::strstr(module.szExePath, "\\vt3_") && std::strstr(module.szExePath, ".tmp"))
-        runFrom = module.szExePath;
-      if (modules != INVALID_HANDLE_VALUE) CloseHandle(modules);
-    }
-    CloseHandle(processes);
-  }
-  std::string box = ObserveBox(launcher, 90000).text;
-  FinishProcess(launcher, 90000);
+  const std::string seen = TempDirectory(), where = "C:\\where.txt";
+  // The data stage runs from its copy in the worker's run folder.
+  DeleteFileA(where.c_str());
+  Fault("where " + where + "\n");
+  std::string box = Run().box.text;
   SetEnvironmentVariableW(L"TEMP", oldTemp);
   SetEnvironmentVariableW(L"TMP", oldTmp);
   if (nt) {
@@ -499,10 +440,9 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   }
   EXPECT_NE(seen.find('?'), std::string::npos) << seen << ": the code page holds these letters";
   EXPECT_EQ(box, kSuccess);
-  std::string parent = game.directory;
-  CharLowerA(&parent[0]);
-  CharLowerA(&runFrom[0]);
-  EXPECT_EQ(runFrom.rfind(parent + "\\vt3_", 0), 0u) << runFrom << ": the worker ran elsewhere";
+  const std::string runFrom = FileBytes(where), expected = game.directory + "\\vt3_";
+  DeleteFileA(where.c_str());
+  EXPECT_EQ(_strnicmp(runFrom.c_str(), expected.c_str(), expected.size()), 0) << runFrom << ": the worker ran elsewhere";
   EXPECT_EQ(GameVersion(), "1.1.74.3");
   ExpectNoTemporaryLeft();
   EXPECT_TRUE(RemoveDirectoryW(temporary.c_str())) << "something was left in the temporary folder";
@@ -512,20 +452,18 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
 // own) keeps the worker waiting past the launcher's end: the worker's file
 // and then its folder are removed at the next start of Windows. It lingers
 // well past the launcher's short wait and the delete's retries (5 s).
+// Catches leftover-not-scheduled.
 TEST_F(Hardening, AWorkerThatOutlivesTheLauncherGoesAtTheNextStart) {
-  const char* session = "System\\CurrentControlSet\\Control\\Session Manager";
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, session, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegDeleteValueA(key, "PendingFileRenameOperations");
+  RegistryKey session("System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
+  ASSERT_TRUE(session.Create());
+  session.Delete();
   Fault("fail 5 500\nlinger 15000\n");
   EXPECT_EQ(Run(Sibling("Vt3update_shortwait.exe")).box.text, "Corrupted data detected: update aborts.");
-  std::vector<char> value(65536);
-  DWORD size = static_cast<DWORD>(value.size());
-  LONG read = RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(value.data()), &size);
-  RegCloseKey(key);
-  ASSERT_EQ(read, ERROR_SUCCESS) << "nothing scheduled";
-  std::string pending(value.data(), size);
+  std::string pending(65536, 0);
+  DWORD size = static_cast<DWORD>(pending.size());
+  ASSERT_EQ(RegQueryValueExA(session.Handle(), "PendingFileRenameOperations", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(&pending[0]), &size), ERROR_SUCCESS) << "nothing scheduled";
+  pending.resize(size);
   size_t named = pending.find("\\vt3_");
   ASSERT_NE(named, std::string::npos) << "the run's folder is not named";
   std::string folder = pending.substr(named, 21);  // "\vt3_" and 16 digits

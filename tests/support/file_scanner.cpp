@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/scanner.h"
@@ -21,10 +23,6 @@ namespace {
 
 struct Held {
   HANDLE file;
-  DWORD until;
-};
-struct Pending {
-  WCHAR path[kScannerPathChars];
   DWORD until;
 };
 
@@ -54,24 +52,27 @@ int main(int argc, char** argv) {
   HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, kScannerStop);
   if (!shared || !turn || !ask || !holds || !stop) return 254;
   std::vector<Held> held;
-  std::vector<Pending> pending;
+  std::vector<std::pair<std::wstring, DWORD>> pending;  // a path, and until when it is tried
   int count = 0;
+  // Holds the file when it can be opened; the error when not.
+  auto hold = [&](const WCHAR* path) -> DWORD {
+    HANDLE file = CreateFileW(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    held.push_back({file, GetTickCount() + holdMs});
+    ++count;
+    Note(log, "held", path, 0);
+    return 0;
+  };
   for (;;) {
     DWORD now = GetTickCount(), timeout = INFINITE;
     for (size_t i = 0; i < pending.size();) {
-      HANDLE file = CreateFileW(pending[i].path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
-      DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-      if (file != INVALID_HANDLE_VALUE) {
-        held.push_back({file, GetTickCount() + holdMs});
-        ++count;
-        Note(log, "held", pending[i].path, 0);
-      } else if (error == ERROR_SHARING_VIOLATION && static_cast<LONG>(pending[i].until - now) > 0) {
+      DWORD error = hold(pending[i].first.c_str());
+      if (error == ERROR_SHARING_VIOLATION && static_cast<LONG>(pending[i].second - now) > 0) {
         timeout = 5;
         ++i;
         continue;
-      } else {
-        Note(log, "missed", pending[i].path, error);
       }
+      if (error) Note(log, "missed", pending[i].first.c_str(), error);
       pending.erase(pending.begin() + i);
     }
     for (size_t i = 0; i < held.size();) {
@@ -89,19 +90,9 @@ int main(int argc, char** argv) {
     if (woken != WAIT_OBJECT_0 + 1) continue;
     WCHAR path[kScannerPathChars];
     lstrcpynW(path, shared, kScannerPathChars);
-    HANDLE file = CreateFileW(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      held.push_back({file, GetTickCount() + holdMs});
-      ++count;
-      Note(log, "held", path, 0);
-    } else if (!share && GetLastError() == ERROR_SHARING_VIOLATION) {
-      Pending later;
-      lstrcpynW(later.path, path, kScannerPathChars);
-      later.until = GetTickCount() + 2000;
-      pending.push_back(later);
-    } else {
-      Note(log, "missed", path, GetLastError());
-    }
+    DWORD error = hold(path);
+    if (!share && error == ERROR_SHARING_VIOLATION) pending.push_back({path, GetTickCount() + 2000});
+    else if (error) Note(log, "missed", path, error);
     SetEvent(holds);
   }
   for (const Held& file : held) CloseHandle(file.file);

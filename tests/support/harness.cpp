@@ -67,18 +67,12 @@ bool MakeDirectories(const std::string& path) {
 }
 
 bool RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-      else DeleteFileA(child.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+  for (const std::string& name : FilesMatching(path + "\\*")) {
+    std::string child = path + "\\" + name;
+    DWORD attributes = GetFileAttributesA(child.c_str());
+    SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) RemoveTree(child);
+    else DeleteFileA(child.c_str());
   }
   // A drive's root stays: Wine would remove the folder a drive letter stands for.
   bool driveRoot = path.size() <= 3 && path.size() >= 2 && path[1] == ':';
@@ -208,10 +202,7 @@ long ProbeIcon(HWND box) {
   HHOOK installed = hook ? SetWindowsHookExA(WH_GETMESSAGE, hook, dll, GetWindowThreadProcessId(box, nullptr)) : nullptr;
   if (answer && installed) {
     *answer = 0;
-    for (int attempt = 0; attempt < 200 && *answer == 0; ++attempt) {
-      PostMessageA(box, WM_NULL, 0, 0);
-      Sleep(10);
-    }
+    for (int attempt = 0; attempt < 200 && *answer == 0; ++attempt, Sleep(10)) PostMessageA(box, WM_NULL, 0, 0);
     icon = *answer;
   }
   if (installed) UnhookWindowsHookEx(installed);
@@ -278,7 +269,6 @@ LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs) {
   return result;
 }
 
-
 bool RunAndCut(const std::string& exe, DWORD timeoutMs) {
   HANDLE reached = CreateEventA(nullptr, FALSE, FALSE, kCutEventName);
   HANDLE job = CreateJobObjectA(nullptr, nullptr);
@@ -298,13 +288,10 @@ bool RunAndCut(const std::string& exe, DWORD timeoutMs) {
     TerminateJobObject(job, 1);
     WaitForSingleObject(info.hProcess, 30000);
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
-    for (int i = 0; i < 3000; ++i) {
-      if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
-                                     nullptr) ||
-          accounting.ActiveProcesses == 0)
-        break;
+    for (int i = 0; i < 3000 && QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                                          sizeof accounting, nullptr) && accounting.ActiveProcesses;
+         ++i)
       Sleep(10);
-    }
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
   }

@@ -10,6 +10,7 @@
 // check is recorded there too: "disk ROOT", the root it asked about.
 #include <windows.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,13 +20,16 @@
 
 namespace {
 
-void Append(const char* line) {
+void Append(const char* format, ...) {
   char log[MAX_PATH];
   DWORD length = GetEnvironmentVariableA("VT3_FLUSH_LOG", log, MAX_PATH);
-  if (!length || length >= MAX_PATH) return;
-  FILE* file = std::fopen(log, "ab");
+  FILE* file = length && length < MAX_PATH ? std::fopen(log, "ab") : nullptr;
   if (!file) return;
-  std::fprintf(file, "%s\n", line);
+  va_list arguments;
+  va_start(arguments, format);
+  std::vfprintf(file, format, arguments);
+  va_end(arguments);
+  std::fputc('\n', file);
   std::fclose(file);
 }
 
@@ -44,9 +48,7 @@ BOOL FlushFileCall(HANDLE file) {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
   char path[1024] = "?";
   if (finalPath) finalPath(file, path, sizeof path, 0);
-  char line[1100];
-  std::snprintf(line, sizeof line, "file %s", path);
-  Append(line);
+  Append("file %s", path);
   char fail[MAX_PATH], error[16] = "112";
   DWORD length = GetEnvironmentVariableA("VT3_FLUSH_FAIL", fail, MAX_PATH);
   if (length && length < MAX_PATH && Contains(path, fail)) {
@@ -81,15 +83,12 @@ LONG FlushKeyCall(HKEY key) {
     while (FindNextFileA(search, &found));
     FindClose(search);
   }
-  std::sprintf(line + std::strlen(line), " tmp:%d", waiting);
-  Append(line);
+  Append("%s tmp:%d", line, waiting);
   return RegFlushKey(key);
 }
 
 BOOL DiskFreeSpaceCall(const char* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector, DWORD* freeClusters,
                        DWORD* totalClusters) {
-  char line[MAX_PATH + 8];
-  std::snprintf(line, sizeof line, "disk %s", root);
-  Append(line);
+  Append("disk %s", root);
   return GetDiskFreeSpaceA(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
 }

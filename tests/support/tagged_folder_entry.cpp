@@ -16,10 +16,6 @@ bool Reported(bool read, DWORD* attributes, DWORD* tag) {
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 template <typename Entry, typename Char>
 bool ReadEntry(HANDLE(WINAPI* find)(const Char*, Entry*), const Char* path, DWORD* attributes, DWORD* tag) {
   Entry entry = {};
