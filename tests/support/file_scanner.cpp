@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/expiring_holds.h"
 #include "tests/support/scanner.h"
 
 namespace {
@@ -75,15 +76,7 @@ int main(int argc, char** argv) {
       if (error) Note(log, "missed", pending[i].first.c_str(), error);
       pending.erase(pending.begin() + i);
     }
-    for (size_t i = 0; i < held.size();) {
-      if (static_cast<LONG>(held[i].until - now) <= 0) {
-        CloseHandle(held[i].file);
-        held.erase(held.begin() + i);
-        continue;
-      }
-      if (held[i].until - now < timeout) timeout = held[i].until - now;
-      ++i;
-    }
+    timeout = ReleaseExpiredHolds(&held, now, timeout);
     HANDLE waits[] = {stop, ask};
     DWORD woken = WaitForMultipleObjects(2, waits, FALSE, timeout);
     if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) break;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/expiring_holds.h"
+
 namespace {
 
 constexpr DWORD kGiveUpMs = 2000;
@@ -110,15 +112,7 @@ int main(int argc, char** argv) {
       pending.erase(pending.begin() + i);
     }
     LeaveCriticalSection(&lock);
-    for (size_t i = 0; i < held.size();) {
-      if (static_cast<LONG>(held[i].until - now) <= 0) {
-        CloseHandle(held[i].file);
-        held.erase(held.begin() + i);
-        continue;
-      }
-      if (held[i].until - now < timeout) timeout = held[i].until - now;
-      ++i;
-    }
+    timeout = ReleaseExpiredHolds(&held, now, timeout);
     HANDLE waits[] = {stop, woken};
     DWORD result = WaitForMultipleObjects(2, waits, FALSE, timeout);
     if (result == WAIT_OBJECT_0 || result == WAIT_FAILED) break;
