@@ -2,7 +2,6 @@
 
 #include <zlib.h>
 
-#include "transport/payload_resource.h"
 #include "transport/payload_view.h"
 
 int32_t FirstDamagedPayload() {

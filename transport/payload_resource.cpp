@@ -30,24 +30,6 @@ bool InflateInto(void* context, PieceSink* sink) {
 
 }  // namespace
 
-bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, const void** bytes,
-                         uint32_t* size) {
-  *bytes = nullptr;
-  *size = 0;
-  HMODULE module = moduleName ? GetModuleHandleA(moduleName) : GetModuleHandleA(nullptr);
-  if (!module) return false;
-  HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), type);
-  if (!info) return false;
-  HGLOBAL loaded = LoadResource(module, info);
-  if (!loaded) return false;
-  const void* locked = LockResource(loaded);
-  DWORD length = SizeofResource(module, info);
-  if (!locked || length == 0) return false;
-  *bytes = locked;
-  *size = length;
-  return true;
-}
-
 bool WriteResourceToFile(uint32_t id, const char* path, HeldFile* hold, bool replacing) {
   PayloadView payload;
   if (!payload.Open(id)) return false;

@@ -4,7 +4,6 @@
 
 #include "platform/system/system_library.h"
 #include "platform/system/working_set.h"
-#include "transport/payload_resource.h"
 
 namespace {
 
@@ -59,6 +58,24 @@ void* MapOwnFile(HMODULE module, DWORD offset, uint32_t size, DWORD* skip) {
 }
 
 }  // namespace
+
+bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, const void** bytes,
+                         uint32_t* size) {
+  *bytes = nullptr;
+  *size = 0;
+  HMODULE module = moduleName ? GetModuleHandleA(moduleName) : GetModuleHandleA(nullptr);
+  if (!module) return false;
+  HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+  if (!info) return false;
+  HGLOBAL loaded = LoadResource(module, info);
+  if (!loaded) return false;
+  const void* locked = LockResource(loaded);
+  DWORD length = SizeofResource(module, info);
+  if (!locked || length == 0) return false;
+  *bytes = locked;
+  *size = length;
+  return true;
+}
 
 bool PayloadView::Open(uint32_t id) {
   const void* image;

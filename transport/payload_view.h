@@ -1,3 +1,12 @@
+// Payloads stored as resources of the running program, and how they are
+// read.
+#pragma once
+#include <cstdint>
+
+// The resource's bytes in the module image (read-only, never freed).
+bool LoadPayloadResource(uint32_t id, const char* type, const char* moduleName, const void** bytes,
+                         uint32_t* size);
+
 // A stored payload read through a view of the program's own file, let go of
 // with this object: payloads read one after another are then never resident
 // together, where pages of the image, once read, stay in the working set
@@ -5,9 +14,6 @@
 // the very file the running image was mapped from: the name the program was
 // started by may meanwhile name a file of the player's. Elsewhere (9x, no
 // such confirmation) the bytes are the image's own.
-#pragma once
-#include <cstdint>
-
 class PayloadView {
  public:
   PayloadView() = default;

@@ -6,7 +6,6 @@
 
 #include <cstring>
 
-#include "transport/payload_resource.h"
 #include "transport/payload_view.h"
 
 int main(int argc, char** argv) {
