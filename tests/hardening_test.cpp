@@ -247,7 +247,9 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
       CloseHandle(first);
     } else {
       EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFolders) << at;
-      if (box) EXPECT_EQ(GetForegroundWindow(), box) << "the first run's box was not brought to the front";
+      if (box) {
+        EXPECT_EQ(GetForegroundWindow(), box) << "the first run's box was not brought to the front";
+      }
       SetEvent(resume);
       EXPECT_EQ(ObserveBox(first, 90000).text, kSuccess) << at;
       EXPECT_EQ(FinishProcess(first), 1u) << at;
