@@ -19,12 +19,14 @@ inline std::string SpecialFolder(int csidl) {
   return path;
 }
 
-// The system's temporary folder, where the run's folder is made on NT.
-inline std::string SystemTempDirectory() {
+inline std::string WindowsDirectory() {
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
-  return std::string(windows) + "\\Temp\\";
+  return windows;
 }
+
+// The system's temporary folder, where the run's folder is made on NT.
+inline std::string SystemTempDirectory() { return WindowsDirectory() + "\\Temp\\"; }
 
 class InstalledGame : public testing::Test {
  protected:
