@@ -40,6 +40,7 @@ class InstalledGame : public testing::Test {
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) RemoveTree(SpecialFolder(csidl) + "\\BrenmarkSoft");
     for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
       DeleteFileA((SpecialFolder(CSIDL_DESKTOP) + name).c_str());
+    playersSettings = FileBytes(PlayersFile("joystick.ini"));
     tempBefore = FilesMatching(TempDirectory() + "tmp*.tmp");
     runFoldersBefore = FilesMatching(TempDirectory() + "vt3_*");
   }
@@ -52,6 +53,7 @@ class InstalledGame : public testing::Test {
     return RunAndObserve(launcher, 90000);
   }
   std::string GameFile(const std::string& name) const { return game.directory + "\\" + name; }
+  std::string PlayersFile(const std::string& name) const { return GameFile("data\\players\\" + name); }
   std::string GameVersion() const { return Version(GameFile("vt3.exe")); }
   // Neither the temporary folder nor the game folder keeps a temporary
   // file, and no section stays once the launcher has ended.
@@ -85,6 +87,7 @@ class InstalledGame : public testing::Test {
     EXPECT_FALSE(GetMachineString(kNewLobbyKey, "GUID", &value));
   }
   GameInstall game;
+  std::string playersSettings;  // joystick.ini as installed
   std::vector<std::string> tempBefore;
   std::vector<std::string> runFoldersBefore;
 };

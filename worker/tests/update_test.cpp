@@ -89,7 +89,7 @@ class Update : public InstalledGame {
   // six shortcuts, the lobby under its new key, the default joystick
   // settings with the player's own in joystick.bak, nothing left over,
   // not even a link under its fresh name.
-  void ExpectEverythingInstalled(const std::string& playersSettings, const std::string& context = "") {
+  void ExpectEverythingInstalled(const std::string& context = "") {
     EXPECT_EQ(GameVersion(), "1.1.74.3") << context;
     for (const char* language : {"En", "Fr", "Ger", "Ita", "Spa", "Swe"}) {
       std::string name = std::string("ReadMe_v1_1_") + language + ".txt";
@@ -108,9 +108,9 @@ class Update : public InstalledGame {
     EXPECT_TRUE(GetMachineString(kNewLobbyKey, "COMMANDLINE", &value) && value == "-lobby") << context;
     EXPECT_TRUE(GetMachineString(kNewLobbyKey, "GUID", &value) && value == kNewLobbyGuid) << context;
     EXPECT_FALSE(GetMachineString(kOldLobbyKey, "GUID", &value)) << context;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), playersSettings) << context;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings()) << context;
-    EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 2u) << context;
+    EXPECT_EQ(FileBytes(PlayersFile("joystick.bak")), playersSettings) << context;
+    EXPECT_EQ(FileBytes(PlayersFile("joystick.ini")), DefaultJoystickSettings()) << context;
+    EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), 2u) << context;
     ExpectNoTemporaryLeft();
   }
 
@@ -139,23 +139,17 @@ class Update : public InstalledGame {
   }
 };
 
-// The Windows the run must see, as "major.minor.platform" (ctest sets it
-// with the version Wine is told to be).
-void ExpectReportedWindows() {
-  const char* expected = std::getenv("VT3_EXPECT_WINDOWS");
-  if (!expected) return;
-  OSVERSIONINFOA info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-  ASSERT_TRUE(GetVersionExA(&info));
-  EXPECT_EQ(std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + "." +
-                std::to_string(info.dwPlatformId),
-            expected);
-}
-
 // Catches data-stage-copy-left.
 TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
-  ExpectReportedWindows();
-  std::string oldSettings = FileBytes(GameFile("data\\players\\joystick.ini"));
+  // The Windows the run must see, as "major.minor.platform" (ctest sets it
+  // with the version Wine is told to be).
+  if (const char* expected = std::getenv("VT3_EXPECT_WINDOWS")) {
+    OSVERSIONINFOA info = {sizeof info};
+    ASSERT_TRUE(GetVersionExA(&info));
+    EXPECT_EQ(std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + "." +
+                  std::to_string(info.dwPlatformId),
+              expected);
+  }
   // A game that reads its own program file, as a self-check does, while
   // the worker holds it.
   Fault("slow 5\nselfread\n");
@@ -167,14 +161,13 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   // forward. (Full shows only for a moment before it closes; the rounding
   // up to 100 is the native test's.)
   const std::vector<LRESULT>& bar = result.box.bar;
-  std::string seen;
-  for (LRESULT position : bar) seen += std::to_string(position) + " ";
-  EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end()) && bar.size() >= 2 && bar.back() > 0) << seen;
+  EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end()) && bar.size() >= 2 && bar.back() > 0)
+      << testing::PrintToString(bar);
 
   std::string data = FileBytes(GameFile("datafiles\\vt3.dat"));
   EXPECT_EQ(data.size(), 3591199u);
   EXPECT_EQ(data.substr(0, 4), "VT3D");
-  ExpectEverythingInstalled(oldSettings);
+  ExpectEverythingInstalled();
 }
 
 // The game folder in the forms installers store: with a trailing "\\",
@@ -195,7 +188,6 @@ TEST_F(Update, SavingPathInEveryFormInstallersStoreInstallsEverything) {
   const std::string log = TempDirectory() + "disk.log";
   for (const auto& form : cases) {
     Install(form.first);
-    std::string oldSettings = FileBytes(GameFile("data\\players\\joystick.ini"));
     ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", form.second));
     DeleteFileA(log.c_str());
     SetEnvironmentVariableA("VT3_FLUSH_LOG", log.c_str());
@@ -203,7 +195,7 @@ TEST_F(Update, SavingPathInEveryFormInstallersStoreInstallsEverything) {
     EXPECT_EQ(Run(Sibling("Vt3update_flushes.exe")).box.text, "Operation completed") << form.second;
     SetEnvironmentVariableA("VT3_FLUSH_LOG", nullptr);
     SetEnvironmentVariableA("VT3_X_FINAL_PATH", nullptr);
-    ExpectEverythingInstalled(oldSettings, form.second);
+    ExpectEverythingInstalled(form.second);
     std::string recorded = FileBytes(log);
     EXPECT_EQ(recorded.substr(0, recorded.find('\n')), std::string("disk ") + form.first[0] + ":\\") << form.second;
   }
@@ -246,14 +238,13 @@ TEST_F(Update, AHeldGameIsKeptAReadOnlyOneIsReplacedAndASecondUpdateRefused) {
 // game as up to date. Catches step-record-ignored,
 // failed-finishing-step-recorded.
 TEST_F(Update, AFinishingStepThatFailedIsMadeByTheNextRun) {
-  std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
   const std::string blockers[] = {GameFile("ReadMe_v1_1_Fr.txt"), SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"};
   for (const std::string& blocker : blockers) ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr)) << blocker;
   EXPECT_EQ(Run().box.text, "Operation completed");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
   for (const std::string& blocker : blockers) ASSERT_TRUE(RemoveDirectoryA(blocker.c_str())) << blocker;
   EXPECT_EQ(Run().box.text, "Operation completed");
-  ExpectEverythingInstalled(settings);
+  ExpectEverythingInstalled();
   EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
   ExpectNoTemporaryLeft();
 }
@@ -274,18 +265,14 @@ TEST_F(Update, DataStageRunsFromTheRunFolderAndLoadsTheGamesDlls) {
   DeleteFileA(plantedDll.c_str());
   std::string where = FileBytes("C:\\where.txt"), loaded = FileBytes("C:\\planted.txt"), folder = game.directory;
   for (std::string* text : {&where, &loaded, &folder}) CharLowerA(&(*text)[0]);
-  // Its own path, "...\vt3_<16 digits>\tmp<16 digits>.tmp", then its
-  // current directory.
-  size_t end = where.find("\r\n");
-  ASSERT_NE(end, std::string::npos) << where;
-  std::string program = where.substr(0, end), directory = where.substr(end + 2);
-  size_t name = program.rfind('\\'), run = program.rfind("\\vt3_", name);
-  EXPECT_TRUE(name != std::string::npos && run != std::string::npos && name - run == 21 &&
-              program.compare(name, 4, "\\tmp") == 0 && program.size() - name == 24)
-      << program;
-  EXPECT_NE(program.compare(0, folder.size() + 1, folder + "\\"), 0) << program;
-  EXPECT_EQ(directory, folder + "\r\n");
-  EXPECT_FALSE(FileExists(program)) << "the data stage's copy stayed";
+  // Its own path, "...\vt3_<16 digits>\tmp<16 digits>.tmp", outside the
+  // game folder, then its current directory, the game folder.
+  std::smatch program;
+  ASSERT_TRUE(std::regex_match(where, program, std::regex(R"((.*\\vt3_[^\\]{16}\\tmp[^\\]{16}\.tmp)\r\n(.*)\r\n)")))
+      << where;
+  EXPECT_NE(where.rfind(folder + "\\", 0), 0u) << where;
+  EXPECT_EQ(program[2], folder);
+  EXPECT_FALSE(FileExists(program[1])) << "the data stage's copy stayed";
   EXPECT_EQ(loaded, folder + "\\vt3lib.dll\r\n");
   DeleteFileA("C:\\planted.txt");
   DeleteFileA("C:\\where.txt");
@@ -390,30 +377,17 @@ TEST(DataStageStart, GetsTheDefaultDllSearchOrderOnlyWhileItStarts) {
   SetDllDirectoryIfPresent("");
 }
 
-// A worker whose moves fail on request, on the 9x path (delete, then move):
-// the rescue copy puts the new game in place, and the update succeeds.
-// (Run by ctest as Windows 98.)
-TEST_F(Update, FailedMoveOnNineXIsRescuedByACopy) {
-  if (GetVersion() < 0x80000000u) GTEST_SKIP() << "the 9x path runs where Wine reports Windows 98";
-  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move vt3.exe\n"));
-  LaunchResult result = Run(Sibling("Vt3update_faults.exe"));
-  EXPECT_EQ(result.box.text, "Operation completed");
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
-  EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_En.txt")));
-  ExpectNoTemporaryLeft();
-  EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "move " + GameFile("vt3.exe") + " failed\r\n");
-}
-
-// On 9x, where the move and then the copy of the new game fail too, the
+// A worker whose moves fail on request, on the 9x path (delete, then move).
+// Where the move and then the copy of the new game fail, the
 // game is never lost: it stays under its fresh name beside the deleted old
 // one, a box of the worker names it, and the record of the update stays.
 // A run that finds neither vt3.exe nor a record leaves it (it may be the
 // only copy of the game); the next run with the record puts it in place
-// and completes. (Run by ctest as Windows 98.) Catches
-// record-removed-with-kept-game.
-TEST_F(Update, FailedMoveOnNineXAndFailedCopyKeepTheGameForTheNextRun) {
+// and completes. Where only the move fails, the rescue copy puts the new
+// game in place, and the update succeeds. (Run by ctest as Windows 98.)
+// Catches record-removed-with-kept-game.
+TEST_F(Update, FailedMoveOnNineXIsRescuedByACopyOrKeepsTheGameForTheNextRun) {
   if (GetVersion() < 0x80000000u) GTEST_SKIP() << "the 9x path runs where Wine reports Windows 98";
-  const std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
   const std::string newGame = FileBytes(Sibling("vt3_standin_1_1.exe")), version = "1.1.74.3";
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move vt3.exe\ncopy vt3.exe\n"));
   HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_faults.exe") + "\"");
@@ -452,7 +426,13 @@ TEST_F(Update, FailedMoveOnNineXAndFailedCopyKeepTheGameForTheNextRun) {
   ASSERT_TRUE(WriteStepRecord(version.c_str(), 0));
   EXPECT_EQ(Run().box.text, "Operation completed");
   EXPECT_TRUE(FileBytes(GameFile("vt3.exe")) == newGame);
-  ExpectEverythingInstalled(settings);
+  ExpectEverythingInstalled();
+
+  Install("C:\\Games\\Vantor 3");
+  ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move vt3.exe\n"));
+  EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text, "Operation completed");
+  EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "move " + GameFile("vt3.exe") + " failed\r\n");
+  ExpectEverythingInstalled();
 }
 
 // What a program of the player's account cannot do while the update runs,
@@ -466,7 +446,7 @@ TEST_F(Update, FailedMoveOnNineXAndFailedCopyKeepTheGameForTheNextRun) {
 TEST_F(Update, ProgramsOfThePlayerCannotTakeHeldFoldersTheHandedOverGameOrFreshNames) {
   if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "Windows 9x has no sharing of deletion to refuse";
   const std::string data = GameFile("data"), players = GameFile("data\\players");
-  ASSERT_TRUE(DeleteFileA(GameFile("data\\players\\joystick.ini").c_str()));
+  ASSERT_TRUE(DeleteFileA(PlayersFile("joystick.ini").c_str()));
   // The third .tmp let go of: the new game's write, the data stage's copy,
   // then the new game's hand-over.
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "pause start\npause closed .tmp 3\nnames\n"));
@@ -493,8 +473,8 @@ TEST_F(Update, ProgramsOfThePlayerCannotTakeHeldFoldersTheHandedOverGameOrFreshN
   EXPECT_EQ(RunPaused({tryFolders, tryWriting}).box.text, "Operation completed");
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), "paused at start\r\npaused at " + handedOver + "\r\n");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
-  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
-  EXPECT_FALSE(FileExists(GameFile("data\\players\\joystick.bak"))) << "a backup of no settings";
+  EXPECT_EQ(FileBytes(PlayersFile("joystick.ini")), DefaultJoystickSettings());
+  EXPECT_FALSE(FileExists(PlayersFile("joystick.bak"))) << "a backup of no settings";
   const std::string closed = FileBytes(GameFile("worker_closed.log"));
   std::vector<std::string> digits;
   const std::regex fresh(R"(\.lnk\.([0-9a-f]{16})\.tmp)");
@@ -534,33 +514,32 @@ TEST_F(Update, WithoutTheLinkQuery) {
 // cannot come back give code 13, whose box tells the player to delete
 // joystick.ini.
 TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
-  std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
-  std::string failed = "move " + GameFile("data\\players\\joystick.ini") + " failed\r\n";
+  std::string failed = "move " + PlayersFile("joystick.ini") + " failed\r\n";
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move joystick.ini once\n"));
   EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text, "Operation completed");
-  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), settings);
-  EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 1u) << "a file left over";
+  EXPECT_EQ(FileBytes(PlayersFile("joystick.ini")), playersSettings);
+  EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), 1u) << "a file left over";
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), failed);
   DeleteFileA(GameFile("worker_faults.txt").c_str());
   EXPECT_EQ(Run().box.text, "Operation completed");
-  ExpectEverythingInstalled(settings);
+  ExpectEverythingInstalled();
 
   Install("C:\\Games\\Vantor 3");
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move joystick.ini\n"));
   EXPECT_EQ(Run(Sibling("Vt3update_faults.exe")).box.text,
             "Your joystick settings may have suffered from the upgrade: please destroy joystick.ini File.");
-  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings);
-  EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 1u) << "a file left over";
+  EXPECT_EQ(FileBytes(PlayersFile("joystick.bak")), playersSettings);
+  EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), 1u) << "a file left over";
   EXPECT_EQ(FileBytes(GameFile("worker_faults.log")), failed + failed);
 
   // Without joystick.ini the defaults are written and an older backup stays
   // (with no backup either, none is made: ProgramsOfThePlayer…).
   Install("C:\\Games\\Vantor 3");
-  DeleteFileA(GameFile("data\\players\\joystick.ini").c_str());
-  ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.bak"), "older backup"));
+  DeleteFileA(PlayersFile("joystick.ini").c_str());
+  ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.bak"), "older backup"));
   EXPECT_EQ(Run().box.text, "Operation completed");
-  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
-  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), "older backup");
+  EXPECT_EQ(FileBytes(PlayersFile("joystick.ini")), DefaultJoystickSettings());
+  EXPECT_EQ(FileBytes(PlayersFile("joystick.bak")), "older backup");
 }
 
 // A player's own joystick.old and joystick.new are no files of the update:
@@ -570,21 +549,20 @@ TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
 TEST_F(Update, APlayersJoystickOldAndNewAreKeptWhole) {
   for (const char* cut : {"", "bak-aside", "ini-backed-up", "defaults-placed"}) {
     Install("C:\\Games\\Vantor 3");
-    const std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
-    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.bak"), "older backup"));
-    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.old"), "the player's old"));
-    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.new"), "the player's new"));
+    ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.bak"), "older backup"));
+    ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.old"), "the player's old"));
+    ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.new"), "the player's new"));
     if (cut[0]) {
       ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), std::string("cut ") + cut + "\n"));
       ASSERT_TRUE(RunAndCut(Sibling("Vt3update_faults.exe"))) << cut;
       DeleteFileA(GameFile("worker_faults.txt").c_str());
     }
     EXPECT_EQ(Run().box.text, "Operation completed") << cut;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.old")), "the player's old") << cut;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.new")), "the player's new") << cut;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings) << cut;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings()) << cut;
-    EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 4u) << cut << ": a file left over";
+    EXPECT_EQ(FileBytes(PlayersFile("joystick.old")), "the player's old") << cut;
+    EXPECT_EQ(FileBytes(PlayersFile("joystick.new")), "the player's new") << cut;
+    EXPECT_EQ(FileBytes(PlayersFile("joystick.bak")), playersSettings) << cut;
+    EXPECT_EQ(FileBytes(PlayersFile("joystick.ini")), DefaultJoystickSettings()) << cut;
+    EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), 4u) << cut << ": a file left over";
   }
 }
 
@@ -597,7 +575,6 @@ TEST_F(Update, APlayersJoystickOldAndNewAreKeptWhole) {
 TEST_F(Update, CompletesBesideAVirusScanner) {
   for (const char* sharing : {"", " exclusive"}) {
     Install("C:\\Games\\Vantor 3");
-    std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
     std::string log = TempDirectory() + "scanner.log";
     DeleteFileA(log.c_str());
     HANDLE scanner = StartProcess("\"" + Sibling("file_scanner.exe") + "\" 300 \"" + log + "\"" + sharing);
@@ -610,7 +587,7 @@ TEST_F(Update, CompletesBesideAVirusScanner) {
     CloseHandle(stop);
     DWORD held = FinishProcess(scanner);
     EXPECT_EQ(result.box.text, "Operation completed") << sharing;
-    ExpectEverythingInstalled(settings, sharing);
+    ExpectEverythingInstalled(sharing);
     // The worker, the new game (written, before its rename and after it),
     // six ReadMe files, six shortcuts and the joystick defaults; sharing
     // nothing, what the update still holds or has renamed escapes it.
@@ -636,7 +613,6 @@ TEST_F(Update, CompletesBesideAVirusScanner) {
 // (a failed flush is code 8 too).
 TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirst) {
   const std::string log = TempDirectory() + "flushes.log";
-  std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
   auto run = [&](const char* fail, const char* error) {
     DeleteFileA(log.c_str());
     SetEnvironmentVariableA("VT3_FLUSH_LOG", log.c_str());
@@ -650,8 +626,8 @@ TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirst) {
   ExpectOldGameAndNothingFinished();
   EXPECT_EQ(run("joystick.new", "112"), "Operation completed");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
-  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), settings);
-  EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), 1u);
+  EXPECT_EQ(FileBytes(PlayersFile("joystick.ini")), playersSettings);
+  EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), 1u);
   std::string flushed = FileBytes(log);
   flushed.erase(0, flushed.find("file "));  // past the launcher's disk check
   size_t gameAt = flushed.find("file \\\\?\\" + game.directory + "\\tmp");
@@ -663,7 +639,7 @@ TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirst) {
   EXPECT_EQ(std::count(flushed.begin(), flushed.end(), '\n'), 4) << flushed;
   // The joystick step left open; "not supported" is no failure.
   EXPECT_EQ(run("joystick.new", "1"), "Operation completed");
-  ExpectEverythingInstalled(settings);
+  ExpectEverythingInstalled();
   DeleteFileA(log.c_str());
 }
 
@@ -880,8 +856,7 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
     ++ran;
     const bool dataStage = std::isdigit(static_cast<unsigned char>(step[0]));
     Install("C:\\Games\\Vantor 3");
-    const std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
-    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.bak"), "older backup"));
+    ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.bak"), "older backup"));
     ASSERT_TRUE(WriteFileBytes(GameFile(dataStage ? "standin_fault.txt" : "worker_faults.txt"), "cut " + step + "\n"));
     if (!RunAndCut(launcher)) {
       ADD_FAILURE() << step << ": the run ended without reaching that step";
@@ -895,7 +870,7 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
         << step << (nineX ? ": the new game was not kept" : ": vt3.exe is no whole game");
     int copies = 0;
     for (const char* name : {"joystick.ini", "joystick.bak", "joystick.old"})
-      copies += FileBytes(GameFile(std::string("data\\players\\") + name)) == settings;
+      copies += FileBytes(PlayersFile(name)) == playersSettings;
     EXPECT_GE(copies, 1) << step << ": the player's settings are lost";
     if (step == "readme") {
       for (const std::string& folder : ShortcutFolders()) {
@@ -941,7 +916,7 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
     // Names merely like a half-made link stay; the half-made ones go (no
     // .tmp is left in a shortcut folder).
     for (const char* name : alike) EXPECT_TRUE(DeleteFileA((desktop + "\\" + name).c_str())) << step << ": " << name;
-    ExpectEverythingInstalled(settings, step);
+    ExpectEverythingInstalled(step);
   }
   ASSERT_GT(ran, 0);
   EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
