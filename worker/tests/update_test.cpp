@@ -319,12 +319,11 @@ TEST_F(Update, ProfileFoldersAndLobbyValuesOutsideTheCodePage) {
   ASSERT_TRUE(InCodePage(profile).empty()) << "the code page holds Cyrillic";
   for (const std::wstring& folder : {profile, desktop, programs})
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  const char* shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  const char* userShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  for (const auto& folder : {std::make_pair("Desktop", desktop), std::make_pair("Programs", programs)}) {
-    ASSERT_TRUE(SetWideString(HKEY_CURRENT_USER, shellFolders, folder.first, folder.second));
-    ASSERT_TRUE(SetWideString(HKEY_CURRENT_USER, userShellFolders, folder.first, folder.second, REG_EXPAND_SZ));
-  }
+  const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+  for (const auto& folder : {std::make_pair("Desktop", desktop), std::make_pair("Programs", programs)})
+    for (DWORD type : {REG_SZ, REG_EXPAND_SZ})  // in Shell Folders, User Shell Folders
+      ASSERT_TRUE(SetWideString(HKEY_CURRENT_USER, (explorer + (type == REG_SZ ? "" : "User ") + "Shell Folders").c_str(),
+                                folder.first, folder.second, type));
   // "Вантор 3", "Гонки — 日本語", a folder of that name
   const std::pair<const char*, std::wstring> values[] = {
       {"APPLICATIONNAME", L"\u0412\u0430\u043D\u0442\u043E\u0440 3"},
@@ -630,12 +629,10 @@ TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirst) {
   EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), 1u);
   std::string flushed = FileBytes(log);
   flushed.erase(0, flushed.find("file "));  // past the launcher's disk check
-  size_t gameAt = flushed.find("file \\\\?\\" + game.directory + "\\tmp");
-  size_t recordAt = flushed.find("key Update 1.1.74.3=0 tmp:1\n");
-  size_t namesAt = flushed.find(" joystick-step ");
-  size_t joystickAt = flushed.find("joystick.new.");
-  EXPECT_TRUE(gameAt < recordAt && recordAt < namesAt && namesAt < joystickAt && joystickAt != std::string::npos)
-      << flushed;
+  size_t at = 0;  // each after the one before
+  for (const std::string& flush : {"file \\\\?\\" + game.directory + "\\tmp", std::string("key Update 1.1.74.3=0 tmp:1\n"),
+                                   std::string(" joystick-step "), std::string("joystick.new.")})
+    EXPECT_NE(at = flushed.find(flush, at), std::string::npos) << flush << " not in order in\n" << flushed;
   EXPECT_EQ(std::count(flushed.begin(), flushed.end(), '\n'), 4) << flushed;
   // The joystick step left open; "not supported" is no failure.
   EXPECT_EQ(run("joystick.new", "1"), "Operation completed");
@@ -778,8 +775,7 @@ TEST_F(Update, ProgressDialogCannotBeClosedAndTheBoxWaitsForTheWorker) {
   // Alt+F4 and the system menu's Close, each handled before the check.
   DWORD_PTR answer = 0;
   for (UINT message : {WM_SYSCOMMAND, WM_CLOSE}) {
-    WPARAM command = message == WM_SYSCOMMAND ? SC_CLOSE : 0;
-    EXPECT_NE(SendMessageTimeoutA(dialog, message, command, 0, SMTO_NORMAL, 10000, &answer), 0)
+    EXPECT_NE(SendMessageTimeoutA(dialog, message, message == WM_SYSCOMMAND ? SC_CLOSE : 0, 0, SMTO_NORMAL, 10000, &answer), 0)
         << message << " unanswered: " << GetLastError();
     EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << message << " closed it while the update runs";
   }
