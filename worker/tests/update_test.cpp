@@ -541,30 +541,6 @@ TEST_F(Update, JoystickSettingsComeBackWhenTheDefaultsCannotTakeTheirPlace) {
   EXPECT_EQ(FileBytes(PlayersFile("joystick.bak")), "older backup");
 }
 
-// A player's own joystick.old and joystick.new are no files of the update:
-// kept byte for byte through a whole update, and through one cut at each
-// point of the joystick step and the run after it. Catches
-// joystick-defaults-moved-twice.
-TEST_F(Update, APlayersJoystickOldAndNewAreKeptWhole) {
-  for (const char* cut : {"", "bak-aside", "ini-backed-up", "defaults-placed"}) {
-    Install("C:\\Games\\Vantor 3");
-    ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.bak"), "older backup"));
-    ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.old"), "the player's old"));
-    ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.new"), "the player's new"));
-    if (cut[0]) {
-      ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), std::string("cut ") + cut + "\n"));
-      ASSERT_TRUE(RunAndCut(Sibling("Vt3update_faults.exe"))) << cut;
-      DeleteFileA(GameFile("worker_faults.txt").c_str());
-    }
-    EXPECT_EQ(Run().box.text, "Operation completed") << cut;
-    EXPECT_EQ(FileBytes(PlayersFile("joystick.old")), "the player's old") << cut;
-    EXPECT_EQ(FileBytes(PlayersFile("joystick.new")), "the player's new") << cut;
-    EXPECT_EQ(FileBytes(PlayersFile("joystick.bak")), playersSettings) << cut;
-    EXPECT_EQ(FileBytes(PlayersFile("joystick.ini")), DefaultJoystickSettings()) << cut;
-    EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), 4u) << cut << ": a file left over";
-  }
-}
-
 // Beside an on-access virus scanner, which holds each file the update lets
 // go of (the new vt3.exe after its rename too) for 300 ms without sharing
 // deletion, or without sharing anything, as some scanners and backup
@@ -823,14 +799,15 @@ TEST_F(Update, CompletesWithoutSpinningWhenEveryWaitFails) {
 // log-off ends it: the launcher, its worker and the data stage end
 // together at that step. Right after, vt3.exe is a whole game, old or new
 // (on 9x, cut between the delete and the move, the new one is kept beside
-// it), and the player's settings are in joystick.ini, .bak or .old. One
-// more run completes the update, each finishing step done once (across
-// both runs, the data stage only again when the cut came before the
-// replacement), and leaves nothing behind: half-made shortcuts of the cut
-// shortcut step go, names merely like them stay; a new game an earlier
-// run left goes, other files of such names stay. Once complete, the game
-// is too new for another run. The 9x row runs where Wine reports
-// Windows 98, the others elsewhere.
+// it), and the player's settings are in joystick.ini or .bak. One more run
+// completes the update, each finishing step done once (across both runs,
+// the data stage only again when the cut came before the replacement), and
+// leaves nothing behind: half-made shortcuts of the cut shortcut step go,
+// names merely like them stay; a new game an earlier run left goes, other
+// files of such names stay. A player's own joystick.old and joystick.new
+// are no files of the update: kept byte for byte. Once complete, the game
+// is too new for another run. The 9x row runs where Wine reports Windows
+// 98, the others elsewhere. Catches joystick-defaults-moved-twice.
 TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
   // The worker's checkpoints, the data stage's cuts (digits), and the 9x one.
   const std::string steps[] = {"start",   "written", "0",         "1000",          "replaced",        "readme", "shortcuts",
@@ -853,6 +830,8 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
     const bool dataStage = std::isdigit(static_cast<unsigned char>(step[0]));
     Install("C:\\Games\\Vantor 3");
     ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.bak"), "older backup"));
+    for (const char* own : {"old", "new"})
+      ASSERT_TRUE(WriteFileBytes(PlayersFile(std::string("joystick.") + own), std::string("the player's ") + own));
     ASSERT_TRUE(WriteFileBytes(GameFile(dataStage ? "standin_fault.txt" : "worker_faults.txt"), "cut " + step + "\n"));
     if (!RunAndCut(launcher)) {
       ADD_FAILURE() << step << ": the run ended without reaching that step";
@@ -865,8 +844,7 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
     EXPECT_TRUE(nineX ? !FileExists(GameFile("vt3.exe")) && keptNew : cutGame == oldGame || cutGame == newGame)
         << step << (nineX ? ": the new game was not kept" : ": vt3.exe is no whole game");
     int copies = 0;
-    for (const char* name : {"joystick.ini", "joystick.bak", "joystick.old"})
-      copies += FileBytes(PlayersFile(name)) == playersSettings;
+    for (const char* name : {"joystick.ini", "joystick.bak"}) copies += FileBytes(PlayersFile(name)) == playersSettings;
     EXPECT_GE(copies, 1) << step << ": the player's settings are lost";
     if (step == "readme") {
       for (const std::string& folder : ShortcutFolders()) {
@@ -912,6 +890,10 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
     // Names merely like a half-made link stay; the half-made ones go (no
     // .tmp is left in a shortcut folder).
     for (const char* name : alike) EXPECT_TRUE(DeleteFileA((desktop + "\\" + name).c_str())) << step << ": " << name;
+    for (const char* own : {"old", "new"}) {
+      EXPECT_EQ(FileBytes(PlayersFile(std::string("joystick.") + own)), std::string("the player's ") + own) << step;
+      DeleteFileA(PlayersFile(std::string("joystick.") + own).c_str());
+    }
     ExpectEverythingInstalled(step);
   }
   ASSERT_GT(ran, 0);
