@@ -139,7 +139,11 @@ class Update : public InstalledGame {
   }
 };
 
-// Catches data-stage-copy-left.
+// The data stage starts from a copy in the run's own folder, which only
+// administrators can write, with the game folder as its current folder:
+// a DLL of the game's own is still found there, before one of the same
+// name in the temporary folder. The copy goes when the stage has ended.
+// Catches data-stage-copy-left, data-stage-started-from-the-game-folder.
 TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   // The Windows the run must see, as "major.minor.platform" (ctest sets it
   // with the version Wine is told to be).
@@ -150,10 +154,16 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
                   std::to_string(info.dwPlatformId),
               expected);
   }
+  const std::string plantedDll = TempDirectory() + "vt3lib.dll";
+  for (const std::string& dll : {GameFile("vt3lib.dll"), plantedDll})
+    ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), dll.c_str(), FALSE));
+  DeleteFileA("C:\\planted.txt");
+  DeleteFileA("C:\\where.txt");
   // A game that reads its own program file, as a self-check does, while
-  // the worker holds it.
-  Fault("slow 5\nselfread\n");
+  // the worker holds it, and tells where it runs and what it loads.
+  Fault("slow 5\nselfread\nwhere C:\\where.txt\nload vt3lib.dll\n");
   LaunchResult result = Run();
+  DeleteFileA(plantedDll.c_str());
   EXPECT_EQ(result.box.text, "Operation completed");
   EXPECT_EQ(result.box.icon, kBoxIconInformation);
   EXPECT_EQ(result.exitCode, 1u);
@@ -168,6 +178,20 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   EXPECT_EQ(data.size(), 3591199u);
   EXPECT_EQ(data.substr(0, 4), "VT3D");
   ExpectEverythingInstalled();
+
+  std::string where = FileBytes("C:\\where.txt"), loaded = FileBytes("C:\\planted.txt"), folder = game.directory;
+  for (std::string* text : {&where, &loaded, &folder}) CharLowerA(&(*text)[0]);
+  // Its own path, "...\vt3_<16 digits>\tmp<16 digits>.tmp", outside the
+  // game folder, then its current directory, the game folder.
+  std::smatch program;
+  ASSERT_TRUE(std::regex_match(where, program, std::regex(R"((.*\\vt3_[^\\]{16}\\tmp[^\\]{16}\.tmp)\r\n(.*)\r\n)")))
+      << where;
+  EXPECT_NE(where.rfind(folder + "\\", 0), 0u) << where;
+  EXPECT_EQ(program[2], folder);
+  EXPECT_FALSE(FileExists(program[1])) << "the data stage's copy stayed";
+  EXPECT_EQ(loaded, folder + "\\vt3lib.dll\r\n");
+  DeleteFileA("C:\\planted.txt");
+  DeleteFileA("C:\\where.txt");
 }
 
 // The game folder in the forms installers store: with a trailing "\\",
@@ -247,35 +271,6 @@ TEST_F(Update, AFinishingStepThatFailedIsMadeByTheNextRun) {
   ExpectEverythingInstalled();
   EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
   ExpectNoTemporaryLeft();
-}
-
-// The data stage starts from a copy in the run's own folder, which only
-// administrators can write, with the game folder as its current folder:
-// a DLL of the game's own is still found there, before one of the same
-// name in the temporary folder. The copy goes when the stage has ended.
-// Catches data-stage-started-from-the-game-folder.
-TEST_F(Update, DataStageRunsFromTheRunFolderAndLoadsTheGamesDlls) {
-  std::string gameDll = GameFile("vt3lib.dll"), plantedDll = TempDirectory() + "vt3lib.dll";
-  ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), gameDll.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), plantedDll.c_str(), FALSE));
-  DeleteFileA("C:\\planted.txt");
-  DeleteFileA("C:\\where.txt");
-  Fault("where C:\\where.txt\nload vt3lib.dll\n");
-  EXPECT_EQ(Run().box.text, "Operation completed");
-  DeleteFileA(plantedDll.c_str());
-  std::string where = FileBytes("C:\\where.txt"), loaded = FileBytes("C:\\planted.txt"), folder = game.directory;
-  for (std::string* text : {&where, &loaded, &folder}) CharLowerA(&(*text)[0]);
-  // Its own path, "...\vt3_<16 digits>\tmp<16 digits>.tmp", outside the
-  // game folder, then its current directory, the game folder.
-  std::smatch program;
-  ASSERT_TRUE(std::regex_match(where, program, std::regex(R"((.*\\vt3_[^\\]{16}\\tmp[^\\]{16}\.tmp)\r\n(.*)\r\n)")))
-      << where;
-  EXPECT_NE(where.rfind(folder + "\\", 0), 0u) << where;
-  EXPECT_EQ(program[2], folder);
-  EXPECT_FALSE(FileExists(program[1])) << "the data stage's copy stayed";
-  EXPECT_EQ(loaded, folder + "\\vt3lib.dll\r\n");
-  DeleteFileA("C:\\planted.txt");
-  DeleteFileA("C:\\where.txt");
 }
 
 // Tests of a code page run from ctest entries that start Wine in a locale
