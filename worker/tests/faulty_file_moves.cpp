@@ -31,6 +31,14 @@ namespace {
 
 constexpr DWORD kInjectedError = ERROR_WRITE_FAULT;
 
+// Adds a line, `format` with `text` for its %s, to a log the tests read.
+void Note(const char* logName, const char* format, const char* text) {
+  FILE* log = std::fopen(logName, "a");
+  if (!log) return;
+  std::fprintf(log, format, text);
+  std::fclose(log);
+}
+
 // Whether a line "PREFIX NAME [once|N]" matches `target`, where PREFIX is
 // the line's first words ("move ", "pause closed "); `note` is the log
 // line, with the target for its %s. A count N matches only the N-th time
@@ -55,13 +63,7 @@ bool Fails(const char* prefix, const char* target, const char* note) {
     fails = std::strcmp(last, "once") == 0 ? !onceUsed++ : wanted == 0 || count == wanted;
   }
   std::fclose(file);
-  if (fails) {
-    FILE* log = std::fopen("worker_faults.log", "a");
-    if (log) {
-      std::fprintf(log, note, target);
-      std::fclose(log);
-    }
-  }
+  if (fails) Note("worker_faults.log", note, target);
   return fails;
 }
 
@@ -112,11 +114,7 @@ void NoteFileClosed(const char* path) {
   bool names = false;
   while (faults && !names && std::fgets(line, sizeof line, faults)) names = std::strncmp(line, "names", 5) == 0;
   if (faults) std::fclose(faults);
-  FILE* log = names ? std::fopen("worker_closed.log", "a") : nullptr;
-  if (log) {
-    std::fprintf(log, "%s\n", path);
-    std::fclose(log);
-  }
+  if (names) Note("worker_closed.log", "%s\n", path);
   if (Fails("pause closed ", path, "paused at %s\n")) Pause();
 }
 
@@ -126,11 +124,7 @@ void NoteFileClosedW(const WCHAR* path) {
 }
 
 void PassCheckpoint(const char* step) {
-  FILE* steps = std::fopen("worker_steps.log", "a");
-  if (steps) {
-    std::fprintf(steps, "%s\n", step);
-    std::fclose(steps);
-  }
+  Note("worker_steps.log", "%s\n", step);
   if (Fails("pause ", step, "paused at %s\n")) Pause();
   if (Fails("cut ", step, "cut at %s\n")) {
     HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);

@@ -287,9 +287,7 @@ TEST_F(Update, FrenchEditionReadsAsWrittenOnAnyCodePage) {
   ASSERT_FALSE(directory.empty());
   Install(directory);
   ASSERT_TRUE(SetMachineDword(kGameKeyPath, "Language", 0x040C));
-  LaunchResult result = Run();
-  bool nineX = GetVersion() >= 0x80000000u;
-  EXPECT_EQ(result.box.wideText, nineX ? L"Operation completed" : L"Op\u00E9ration termin\u00E9e");
+  EXPECT_EQ(Run().box.wideText, GetVersion() >= 0x80000000u ? L"Operation completed" : L"Op\u00E9ration termin\u00E9e");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
   EXPECT_EQ(ReadLink(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"), LinkTo("-Setup"));
   ExpectNoTemporaryLeft();
