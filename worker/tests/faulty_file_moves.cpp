@@ -31,29 +31,31 @@ namespace {
 
 constexpr DWORD kInjectedError = ERROR_WRITE_FAULT;
 
-// Whether a line "OPERATION NAME [once|N]" matches `target`; `note` is the
-// log line, with the target for its %s. A count N matches only the N-th
-// time that line's target comes (a file let go of twice).
-bool Fails(const char* operation, const char* target, const char* note) {
+// Adds a line, `format` with `text` for its %s, to a log the tests read.
+void Note(const char* logName, const char* format, const char* text) {
+  FILE* log = std::fopen(logName, "a");
+  if (!log) return;
+  std::fprintf(log, format, text);
+  std::fclose(log);
+}
+
+// Whether a line "PREFIX NAME [once|N]" matches `target`, where PREFIX is
+// the line's first words ("move ", "pause closed "); `note` is the log
+// line, with the target for its %s. A count N matches only the N-th time
+// that line's target comes (a file let go of twice).
+bool Fails(const char* prefix, const char* target, const char* note) {
   FILE* file = std::fopen("worker_faults.txt", "r");
   if (!file) return false;
   char line[MAX_PATH];
   bool fails = false;
-  size_t targetLength = std::strlen(target);
+  size_t prefixLength = std::strlen(prefix), targetLength = std::strlen(target);
   static int onceUsed = 0;
   static int seen[32] = {};
   for (int lineNumber = 0; !fails && std::fgets(line, sizeof line, file); ++lineNumber) {
-    char word[16] = {}, name[MAX_PATH] = {}, last[8] = {};
-    const char* rest = line;
-    if (std::strcmp(operation, "closed") == 0) {
-      // "pause closed NAME [N]"
-      if (std::strncmp(line, "pause closed ", 13) != 0) continue;
-      rest = line + 13;
-      if (std::sscanf(rest, "%259s %7s", name, last) < 1) continue;
-    } else if (std::sscanf(line, "%15s %259s %7s", word, name, last) < 2 || std::strcmp(word, operation) != 0 ||
-               std::strcmp(name, "closed") == 0) {
+    char name[MAX_PATH] = {}, last[8] = {};
+    // ("pause closed NAME" is no "pause" of a step: no step ends so.)
+    if (std::strncmp(line, prefix, prefixLength) != 0 || std::sscanf(line + prefixLength, "%259s %7s", name, last) < 1)
       continue;
-    }
     size_t nameLength = std::strlen(name);
     if (nameLength > targetLength || _stricmp(target + targetLength - nameLength, name) != 0) continue;
     int wanted = last[0] >= '1' && last[0] <= '9' ? std::atoi(last) : 0;
@@ -61,13 +63,7 @@ bool Fails(const char* operation, const char* target, const char* note) {
     fails = std::strcmp(last, "once") == 0 ? !onceUsed++ : wanted == 0 || count == wanted;
   }
   std::fclose(file);
-  if (fails) {
-    FILE* log = std::fopen("worker_faults.log", "a");
-    if (log) {
-      std::fprintf(log, note, target);
-      std::fclose(log);
-    }
-  }
+  if (fails) Note("worker_faults.log", note, target);
   return fails;
 }
 
@@ -87,7 +83,7 @@ Function Kernel(const char* name) {
 }
 
 BOOL WINAPI FaultyMoveFile(LPCSTR from, LPCSTR to) {
-  if (Fails("move", to, "move %s failed\n")) {
+  if (Fails("move ", to, "move %s failed\n")) {
     SetLastError(kInjectedError);
     return FALSE;
   }
@@ -95,7 +91,7 @@ BOOL WINAPI FaultyMoveFile(LPCSTR from, LPCSTR to) {
 }
 
 BOOL WINAPI FaultyCopyFile(LPCSTR from, LPCSTR to, BOOL failIfExists) {
-  if (Fails("copy", to, "copy %s failed\n")) {
+  if (Fails("copy ", to, "copy %s failed\n")) {
     SetLastError(kInjectedError);
     return FALSE;
   }
@@ -118,12 +114,8 @@ void NoteFileClosed(const char* path) {
   bool names = false;
   while (faults && !names && std::fgets(line, sizeof line, faults)) names = std::strncmp(line, "names", 5) == 0;
   if (faults) std::fclose(faults);
-  FILE* log = names ? std::fopen("worker_closed.log", "a") : nullptr;
-  if (log) {
-    std::fprintf(log, "%s\n", path);
-    std::fclose(log);
-  }
-  if (Fails("closed", path, "paused at %s\n")) Pause();
+  if (names) Note("worker_closed.log", "%s\n", path);
+  if (Fails("pause closed ", path, "paused at %s\n")) Pause();
 }
 
 void NoteFileClosedW(const WCHAR* path) {
@@ -132,13 +124,9 @@ void NoteFileClosedW(const WCHAR* path) {
 }
 
 void PassCheckpoint(const char* step) {
-  FILE* steps = std::fopen("worker_steps.log", "a");
-  if (steps) {
-    std::fprintf(steps, "%s\n", step);
-    std::fclose(steps);
-  }
-  if (Fails("pause", step, "paused at %s\n")) Pause();
-  if (Fails("cut", step, "cut at %s\n")) {
+  Note("worker_steps.log", "%s\n", step);
+  if (Fails("pause ", step, "paused at %s\n")) Pause();
+  if (Fails("cut ", step, "cut at %s\n")) {
     HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);
     if (reached) SetEvent(reached);
     Sleep(kCutWaitMs);

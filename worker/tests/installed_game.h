@@ -19,12 +19,14 @@ inline std::string SpecialFolder(int csidl) {
   return path;
 }
 
-// The system's temporary folder, where the run's folder is made on NT.
-inline std::string SystemTempDirectory() {
+inline std::string WindowsDirectory() {
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
-  return std::string(windows) + "\\Temp\\";
+  return windows;
 }
+
+// The system's temporary folder, where the run's folder is made on NT.
+inline std::string SystemTempDirectory() { return WindowsDirectory() + "\\Temp\\"; }
 
 class InstalledGame : public testing::Test {
  protected:
@@ -38,6 +40,7 @@ class InstalledGame : public testing::Test {
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) RemoveTree(SpecialFolder(csidl) + "\\BrenmarkSoft");
     for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
       DeleteFileA((SpecialFolder(CSIDL_DESKTOP) + name).c_str());
+    playersSettings = FileBytes(PlayersFile("joystick.ini"));
     tempBefore = FilesMatching(TempDirectory() + "tmp*.tmp");
     runFoldersBefore = FilesMatching(TempDirectory() + "vt3_*");
   }
@@ -50,6 +53,7 @@ class InstalledGame : public testing::Test {
     return RunAndObserve(launcher, 90000);
   }
   std::string GameFile(const std::string& name) const { return game.directory + "\\" + name; }
+  std::string PlayersFile(const std::string& name) const { return GameFile("data\\players\\" + name); }
   std::string GameVersion() const { return Version(GameFile("vt3.exe")); }
   // Neither the temporary folder nor the game folder keeps a temporary
   // file, and no section stays once the launcher has ended.
@@ -83,6 +87,7 @@ class InstalledGame : public testing::Test {
     EXPECT_FALSE(GetMachineString(kNewLobbyKey, "GUID", &value));
   }
   GameInstall game;
+  std::string playersSettings;  // joystick.ini as installed
   std::vector<std::string> tempBefore;
   std::vector<std::string> runFoldersBefore;
 };
