@@ -696,7 +696,7 @@ TEST(FileVersion, ReadsTheFirstTranslation) {
 // The launcher's own outcomes: builds of the shipped launcher without its
 // dialog or with a payload 150 that is no program, and leftovers of
 // another update (a control block already there is waited for:
-// Hardening.ABlockThatStays…).
+// a row of Hardening.FailuresKeepTheOldGameAndTheNextRunCompletes).
 TEST_F(Update, WorkerThatCannotStartNoDialogOrLeftoversOfAnotherUpdate) {
   LaunchResult result = Run(Sibling("Vt3update_badworker.exe"));
   // Windows reports ENOEXEC for a file that is no executable; Wine's runtime says EINVAL.
