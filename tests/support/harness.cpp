@@ -234,9 +234,12 @@ BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
   BoxSeen seen;
   DWORD start = GetTickCount();
   while (GetTickCount() - start < timeoutMs) {
-    DWORD_PTR position = 0;
+    DWORD_PTR position = 0, high = 0;
     HWND bar = FindProgressBar(GetProcessId(process));
+    // A bar that is being destroyed answers through DefWindowProc, 0 to
+    // everything: only a bar that still knows its range tells its position.
     if (bar && SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100, &position) &&
+        SendMessageTimeoutA(bar, PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, 100, &high) && high &&
         (seen.bar.empty() || seen.bar.back() != LRESULT(position)))
       seen.bar.push_back(position);
     HWND box = FindWindowA("#32770", kBoxCaption);
