@@ -17,10 +17,19 @@
 #include <vector>
 
 #include "launcher/payload_integrity.h"
-#include "platform/run_folder/earlier_run_folders.h"
+// Both layouts: revisions before the platform folder was split by concern
+// are timed with this same file.
+#if __has_include("platform/run_folder/private_folder.h")
 #include "platform/files/held_file.h"
+#include "platform/run_folder/earlier_run_folders.h"
 #include "platform/run_folder/private_folder.h"
 #include "platform/system/redirection_trust.h"
+#else
+#include "platform/earlier_run_folders.h"
+#include "platform/held_file.h"
+#include "platform/private_folder.h"
+#include "platform/redirection_trust.h"
+#endif
 #include "tools/bench/clock.h"
 #include "transport/comp.h"
 #include "transport/payload_resource.h"
