@@ -72,10 +72,8 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItAndOnlyWhatItNamedGoes) 
     EXPECT_FALSE(MoveFileA(path.c_str(), (path + ".aside").c_str()));
   }
   char ours[MAX_PATH], unused[MAX_PATH];
-  ASSERT_TRUE(folder.FileName(ours, MAX_PATH, "tmp", ".tmp"));
-  ASSERT_TRUE(folder.FileName(unused, MAX_PATH, "tmp", ".tmp"));
-  ASSERT_TRUE(WriteFileBytes(ours, "MZ"));
-  ASSERT_TRUE(WriteFileBytes(planted, "not the run's"));
+  ASSERT_TRUE(folder.FileName(ours, MAX_PATH, "tmp", ".tmp") && folder.FileName(unused, MAX_PATH, "tmp", ".tmp"));
+  ASSERT_TRUE(WriteFileBytes(ours, "MZ") && WriteFileBytes(planted, "not the run's"));
   // A scanner holds the worker's file as the launcher removes it: the
   // delete waits for it instead of leaving it to the next start.
   HANDLE scanner = StartProcess("\"" + Sibling("section_peer.exe") + "\" scan \"" + ours + "\" 400");
