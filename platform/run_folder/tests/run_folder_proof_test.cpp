@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "platform/run_folder/private_folder.h"
 #include "platform/run_folder/run_folder_proof.h"
 #include "platform/system/ansi_text.h"
 
