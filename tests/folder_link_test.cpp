@@ -131,7 +131,6 @@ TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdatesAndBothProgramsAsk
   GetEnvironmentVariableA("TMP", tmp, MAX_PATH);
   for (bool absent : {false, true}) {
     Install(kElsewhere + "\\Vantor 3");
-    std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
     ASSERT_TRUE(MakeDirectories("C:\\Games") && MakeDirectories(kElsewhere + "\\Temp"));
     ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Vantor 3 moved", game.directory));
     ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Temp", kElsewhere + "\\Temp"));
@@ -150,7 +149,7 @@ TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdatesAndBothProgramsAsk
     SetEnvironmentVariableA("VT3_MITIGATION_LOG", nullptr);
     EXPECT_EQ(box, kSuccess) << absent;
     EXPECT_EQ(GameVersion(), "1.1.74.3") << absent;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings) << absent;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), playersSettings) << absent;
     EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings()) << absent;
     EXPECT_EQ(FileExists(log) ? FileBytes(log) : "",
               absent ? "" : "launcher policy 16 flags 0x1 size 4\r\nworker policy 16 flags 0x1 size 4\r\n");
