@@ -49,20 +49,41 @@ class FolderLinks : public InstalledGame {
 // holds a joystick.ini of its own: the joystick step is not done (code 13)
 // and nothing there is moved, written or added; everything else updates.
 // Catches players-link-followed, unnamed-reparse-point-followed.
-TEST_F(FolderLinks, NothingBehindALinkedPlayersFolderIsTouched) {
-  const std::string other = "[Joystick]\r\nsomebody else's file\r\n";
-  for (const char* linked : {"data\\players", "data"}) {
+// In the same runs the per-user BrenmarkSoft, or the Vantor 3 folder in it,
+// a link to a folder of the player's choice (the Startup folder of every
+// user) that holds a shortcut of that name and a name like a half-made one:
+// nothing behind the link is written, replaced or deleted, and the
+// shortcuts in the other folders are all made. Catches
+// start-menu-folder-link-followed.
+TEST_F(FolderLinks, NothingBehindALinkedPlayersOrStartMenuFolderIsTouched) {
+  const std::string other = "[Joystick]\r\nsomebody else's file\r\n", programs = SpecialFolder(CSIDL_PROGRAMS);
+  const std::string players = kElsewhere + "\\data\\players", target = kElsewhere + "\\Startup";
+  const std::vector<std::string> theirs = {"Vantor 3.lnk", "Vantor 3.lnk.0123456789abcdef.tmp"};
+  for (const auto& [linked, menu] : {std::pair<const char*, std::string>{"data\\players", "BrenmarkSoft"},
+                                     {"data", "BrenmarkSoft\\Vantor 3"}}) {
     Install("C:\\Games\\Vantor 3");
-    const std::string players = kElsewhere + "\\data\\players";
+    const std::string behind = menu == "BrenmarkSoft" ? target + "\\Vantor 3" : target, at = linked + (" " + menu);
     ASSERT_TRUE(MakeDirectories(players) && WriteFileBytes(players + "\\joystick.ini", other));
+    ASSERT_TRUE(MakeDirectories(behind) && MakeDirectories(programs + "\\BrenmarkSoft"));
+    for (const std::string& name : theirs) ASSERT_TRUE(WriteFileBytes(behind + "\\" + name, "not ours"));
     ASSERT_NO_FATAL_FAILURE(Link(GameFile(linked), kElsewhere + "\\" + linked));
+    ASSERT_NO_FATAL_FAILURE(Link(programs + "\\" + menu, target));
     ASSERT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), other) << "the link does not lead there";
 
-    EXPECT_EQ(Run().box.text, kJoystickFailed) << linked;
-    EXPECT_EQ(GameVersion(), "1.1.74.3") << linked;
-    EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_En.txt"))) << linked;
-    EXPECT_EQ(FilesMatching(players + "\\*"), std::vector<std::string>{"joystick.ini"}) << linked;
-    EXPECT_EQ(FileBytes(players + "\\joystick.ini"), other) << linked;
+    EXPECT_EQ(Run().box.text, kJoystickFailed) << at;
+    EXPECT_EQ(GameVersion(), "1.1.74.3") << at;
+    EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_En.txt"))) << at;
+    EXPECT_EQ(FilesMatching(players + "\\*"), std::vector<std::string>{"joystick.ini"}) << at;
+    EXPECT_EQ(FileBytes(players + "\\joystick.ini"), other) << at;
+    EXPECT_EQ(FilesMatching(behind + "\\*"), theirs) << at;
+    for (const std::string& name : theirs) EXPECT_EQ(FileBytes(behind + "\\" + name), "not ours") << at;
+    if (behind != target) {
+      EXPECT_EQ(FilesMatching(target + "\\*"), std::vector<std::string>{"Vantor 3"}) << at;
+    }
+    for (const std::string& folder :
+         {SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3", SpecialFolder(CSIDL_DESKTOP)})
+      for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
+        EXPECT_TRUE(FileExists(folder + name)) << at << ": " << folder << name;
     ExpectNoTemporaryLeft();
     TearDown();
   }
@@ -96,93 +117,54 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
   }
 }
 
-// The per-user BrenmarkSoft, or the Vantor 3 folder in it, a link to a
-// folder of the player's choice (the Startup folder of every user) that
-// holds a shortcut of that name and a name like a half-made one: nothing
-// behind the link is written, replaced or deleted, and the shortcuts in
-// the other folders are all made. Catches start-menu-folder-link-followed.
-TEST_F(FolderLinks, NothingBehindALinkedStartMenuFolderIsWrittenOrDeleted) {
-  const std::string programs = SpecialFolder(CSIDL_PROGRAMS);
-  const std::vector<std::string> theirs = {"Vantor 3.lnk", "Vantor 3.lnk.0123456789abcdef.tmp"};
-  for (const std::string linked : {"BrenmarkSoft", "BrenmarkSoft\\Vantor 3"}) {
-    Install("C:\\Games\\Vantor 3");
-    const std::string target = kElsewhere + "\\Startup";
-    const std::string behind = linked == "BrenmarkSoft" ? target + "\\Vantor 3" : target;
-    ASSERT_TRUE(MakeDirectories(behind) && MakeDirectories(programs + "\\BrenmarkSoft"));
-    for (const std::string& name : theirs) ASSERT_TRUE(WriteFileBytes(behind + "\\" + name, "not ours"));
-    ASSERT_NO_FATAL_FAILURE(Link(programs + "\\" + linked, target));
-
-    EXPECT_EQ(Run().box.text, kSuccess) << linked;
-    EXPECT_EQ(FilesMatching(behind + "\\*"), theirs) << linked;
-    for (const std::string& name : theirs) EXPECT_EQ(FileBytes(behind + "\\" + name), "not ours") << linked;
-    if (behind != target) {
-      EXPECT_EQ(FilesMatching(target + "\\*"), std::vector<std::string>{"Vantor 3"}) << linked;
-    }
-    for (const std::string& folder :
-         {SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3", SpecialFolder(CSIDL_DESKTOP)})
-      for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
-        EXPECT_TRUE(FileExists(folder + name)) << linked << ": " << folder << name;
-    EXPECT_EQ(GameVersion(), "1.1.74.3") << linked;
-    TearDown();
-  }
-}
-
 // The game folder and the temporary folder reached through links the
 // player made (a game moved to another drive): the update completes, and
 // works in the folder behind the link, where a process that refuses the
 // player's junctions can still reach it. Catches game-folder-unresolved.
-TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdates) {
-  Install(kElsewhere + "\\Vantor 3");
-  std::string settings = FileBytes(GameFile("data\\players\\joystick.ini"));
-  ASSERT_TRUE(MakeDirectories("C:\\Games") && MakeDirectories(kElsewhere + "\\Temp"));
-  ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Vantor 3 moved", game.directory));
-  ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Temp", kElsewhere + "\\Temp"));
-  ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", "C:\\Games\\Vantor 3 moved"));
+// Both programs ask for that refusal (policy 16, flag
+// EnforceRedirectionTrust, a 4-byte word) where the system has the
+// function; where it has not, the update goes on as before.
+TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdatesAndBothProgramsAskForTheMitigation) {
+  const std::string where = "C:\\where.txt", log = "C:\\mitigation.log";
   char temp[MAX_PATH] = {}, tmp[MAX_PATH] = {};
   GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
   GetEnvironmentVariableA("TMP", tmp, MAX_PATH);
-  SetEnvironmentVariableA("TEMP", "C:\\Games\\Temp");
-  SetEnvironmentVariableA("TMP", "C:\\Games\\Temp");
-  const std::string where = "C:\\where.txt";
-  DeleteFileA(where.c_str());
-  Fault("where " + where + "\n");
-
-  std::string box = Run().box.text;
-  SetEnvironmentVariableA("TEMP", temp);
-  SetEnvironmentVariableA("TMP", tmp);
-  EXPECT_EQ(box, kSuccess);
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
-  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings);
-  EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings());
-  // The data stage ran in the folder behind the link, and the shortcuts
-  // lead there.
-  std::string ran = FileBytes(where), folder = game.directory;
-  DeleteFileA(where.c_str());
-  CharLowerA(&ran[0]);
-  CharLowerA(&folder[0]);
-  EXPECT_NE(ran.find(".tmp\r\n" + folder + "\r\n"), std::string::npos) << ran;
-  EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"));
-  EXPECT_EQ(FilesMatching(kElsewhere + "\\Temp\\*"), std::vector<std::string>()) << "the run's folder stayed";
-}
-
-// Both programs ask for the refusal of the player's junctions (policy 16,
-// flag EnforceRedirectionTrust, a 4-byte word) where the system has the
-// function; where it has not, the update goes on as before.
-TEST_F(FolderLinks, BothProgramsAskForTheMitigationAndItsAbsenceChangesNothing) {
-  const std::string log = "C:\\mitigation.log";
-  SetEnvironmentVariableA("VT3_MITIGATION_LOG", log.c_str());
   for (bool absent : {false, true}) {
-    Install("C:\\Games\\Vantor 3");
-    DeleteFileA(log.c_str());
+    Install(kElsewhere + "\\Vantor 3");
+    ASSERT_TRUE(MakeDirectories("C:\\Games") && MakeDirectories(kElsewhere + "\\Temp"));
+    ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Vantor 3 moved", game.directory));
+    ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Temp", kElsewhere + "\\Temp"));
+    ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", "C:\\Games\\Vantor 3 moved"));
+    for (const char* name : {"TEMP", "TMP"}) SetEnvironmentVariableA(name, "C:\\Games\\Temp");
+    SetEnvironmentVariableA("VT3_MITIGATION_LOG", log.c_str());
     SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", absent ? "1" : nullptr);
-    EXPECT_EQ(Run(Sibling("Vt3update_trust.exe")).box.text, kSuccess) << absent;
+    DeleteFileA(where.c_str());
+    DeleteFileA(log.c_str());
+    Fault("where " + where + "\n");
+
+    std::string box = Run(Sibling("Vt3update_trust.exe")).box.text;
+    SetEnvironmentVariableA("TEMP", temp);
+    SetEnvironmentVariableA("TMP", tmp);
+    SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", nullptr);
+    SetEnvironmentVariableA("VT3_MITIGATION_LOG", nullptr);
+    EXPECT_EQ(box, kSuccess) << absent;
     EXPECT_EQ(GameVersion(), "1.1.74.3") << absent;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), playersSettings) << absent;
+    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings()) << absent;
     EXPECT_EQ(FileExists(log) ? FileBytes(log) : "",
               absent ? "" : "launcher policy 16 flags 0x1 size 4\r\nworker policy 16 flags 0x1 size 4\r\n");
+    // The data stage ran in the folder behind the link, and the shortcuts
+    // lead there.
+    std::string ran = FileBytes(where), folder = game.directory;
+    CharLowerA(&ran[0]);
+    CharLowerA(&folder[0]);
+    EXPECT_NE(ran.find(".tmp\r\n" + folder + "\r\n"), std::string::npos) << ran;
+    EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk")) << absent;
+    EXPECT_EQ(FilesMatching(kElsewhere + "\\Temp\\*"), std::vector<std::string>()) << "the run's folder stayed";
     ExpectNoTemporaryLeft();
+    TearDown();
   }
-  SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", nullptr);
-  SetEnvironmentVariableA("VT3_MITIGATION_LOG", nullptr);
+  DeleteFileA(where.c_str());
   DeleteFileA(log.c_str());
 }
 

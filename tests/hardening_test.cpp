@@ -15,7 +15,6 @@
 #include "game/game_key.h"
 #include "game/registry_key.h"
 #include "tests/support/box_probe.h"
-#include "tests/support/host_link.h"
 #include "worker/tests/installed_game.h"
 
 namespace {
@@ -26,7 +25,9 @@ const char* kFailed = "Update process failed: update aborts.";
 
 class Hardening : public InstalledGame {};
 
-TEST_F(Hardening, SavingPathsAroundTheLimitNeverOverrun) {
+// SavingPath at lengths around the limit, and every value of the game key in
+// every shape: each gives its outcome and nothing overruns.
+TEST_F(Hardening, GameValuesOfEveryShapeAndLengthGiveTheirOutcome) {
   std::vector<std::string> rootBefore = FilesMatching("C:\\*");
   for (size_t length : {232u, 240u, 250u, 259u, 260u, 262u}) {
     std::string parent = "C:\\L" + std::to_string(length);
@@ -49,10 +50,8 @@ TEST_F(Hardening, SavingPathsAroundTheLimitNeverOverrun) {
   for (const std::string& name : FilesMatching("C:\\*"))
     EXPECT_TRUE(name[0] == 'L' || std::find(rootBefore.begin(), rootBefore.end(), name) != rootBefore.end()) << name;
   EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
-}
 
-TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
-  const std::string x259(259, 'x'), x260(260, 'x'), x261(261, 'x');
+  const std::string x259(259, 'x'), x260(260, 'x');
   // Name, type (none: the value is missing), data (strings with their
   // terminator), the box's text.
   const std::tuple<const char*, DWORD, std::string, const char*> cases[] = {
@@ -63,7 +62,6 @@ TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
       // Relative to the current folder, and a device path: refused forms.
       {"SavingPath", REG_SZ, std::string("Games\\Vantor 3") + '\0', kBadRegistry},
       {"SavingPath", REG_SZ, std::string("\\\\?\\C:\\Games\\Vantor 3") + '\0', kBadRegistry},
-      {"SavingPath", REG_SZ, x261 + '\0', kBadRegistry},
       {"SavingPath", 0, "", kBadRegistry},
       // Only its presence counts: any string that fits will do.
       {"DataPath", REG_DWORD, std::string("\x01\0\0\0", 4), kBadRegistry},
@@ -91,27 +89,6 @@ TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
   DeleteMachineTree(kGameKeyPath);
   EXPECT_EQ(Run().box.text, "This update only runs when Vantor 3 is installed on your machine");
   ExpectOldGameAndNothingFinished();
-}
-
-// In a game folder with accents: the old lobby values are copied only as
-// strings that fit, and values already in the new key stay.
-TEST_F(Hardening, AccentedFolderAndLobbyValuesOfEveryShape) {
-  Install("C:\\Jeux\\Vantor 3 \xE9" "dition \xFC" "ber p\xE5");
-  SetMachineString(kOldLobbyKey, "DESCRIPTION", std::string(259, 'd'));
-  SetMachineString(kOldLobbyKey, "APPLICATIONNAME", std::string(260, 'a'));
-  SetMachineString(kOldLobbyKey, "EXECUTABLEPATH", "%ProgramFiles%", REG_EXPAND_SZ);
-  SetMachineDword(kOldLobbyKey, "COMMANDLINE", 5);
-  RegistryKey(kOldLobbyKey, "LAUNCHERPATH").Delete();
-  SetMachineString(kNewLobbyKey, "LAUNCHERPATH", "kept");
-  EXPECT_EQ(Run().box.text, kSuccess);
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
-  EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_Swe.txt")));
-  std::string value;
-  EXPECT_TRUE(GetMachineString(kNewLobbyKey, "DESCRIPTION", &value) && value == std::string(259, 'd'));
-  for (const char* name : {"APPLICATIONNAME", "EXECUTABLEPATH", "COMMANDLINE"})
-    EXPECT_FALSE(GetMachineString(kNewLobbyKey, name, &value)) << name;
-  EXPECT_TRUE(GetMachineString(kNewLobbyKey, "LAUNCHERPATH", &value) && value == "kept");
-  EXPECT_TRUE(GetMachineString(kNewLobbyKey, "CURRENTDIRECTORY", &value) && value == game.directory);
 }
 
 // A data stage code is the data stage's from ten counts on, the worker's
@@ -192,17 +169,6 @@ TEST_F(Hardening, KilledWorkerEndsTheRun) {
   for (int i = 0; i < 1000 && FindProcess(".tmp"); ++i) Sleep(10);  // the data stage ends too
 }
 
-// The first run's box, left up; null after `timeoutMs`.
-HWND WaitForBox(HANDLE process, DWORD timeoutMs) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 10, Sleep(10)) {
-    HWND box = FindWindowA("#32770", kBoxCaption);
-    DWORD owner = 0;
-    if (box && GetWindowThreadProcessId(box, &owner) && owner == GetProcessId(process) && GetDlgItem(box, IDOK))
-      return box;
-  }
-  return nullptr;
-}
-
 // A double click: a second launcher met at each moment of the first run,
 // and after the first launcher was ended with its worker still at work.
 // The second ends without a word and touches nothing; the first installs
@@ -214,7 +180,7 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
   const std::string record = "C:\\data_stage_runs.txt", settings = "player's own settings\r\n";
   for (const std::string at : {"publishing", "between sections", "worker started", "final box", "ended"}) {
     Install("C:\\Games\\Vantor 3");
-    ASSERT_TRUE(WriteFileBytes(GameFile("data\\players\\joystick.ini"), settings));
+    ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.ini"), settings));
     DeleteFileA(record.c_str());
     Fault((at == "ended" ? "linger 2000\n" : "") + std::string("record ") + record + "\n");
     ResetEvent(resume);
@@ -222,22 +188,22 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
     HANDLE first = StartProcess("\"" + Sibling("Vt3update_folderwait.exe") + "\"");
     SetEnvironmentVariableA("VT3_PAUSE_AT", nullptr);
     ASSERT_NE(first, nullptr);
-    HWND box = at == "final box" ? WaitForBox(first, 90000) : nullptr;
-    if (at == "final box") {
-      ASSERT_NE(box, nullptr);
-    } else if (at == "ended") {
-      // Once the data stage has read both payload sections (which go with
-      // the launcher) and lingers, with the worker waiting for it.
-      DWORD_PTR position = 0;
-      for (int i = 0; i < 3000 && position < 100; ++i) {
-        HWND bar = FindProgressBar(GetProcessId(first));
-        if (!bar || !SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100, &position)) Sleep(10);
-      }
+    // The first run's box, left up; or once the data stage has read both
+    // payload sections (which go with the launcher) and lingers, with the
+    // worker waiting for it.
+    HWND box = nullptr;
+    DWORD_PTR position = 0;
+    for (int i = 0; i < 9000 && at == "final box" && !(box && GetDlgItem(box, IDOK)); ++i, Sleep(10))
+      box = FindWindowA("#32770", kBoxCaption);
+    for (int i = 0; i < 3000 && at == "ended" && position < 100; ++i, Sleep(10))
+      SendMessageTimeoutA(FindProgressBar(GetProcessId(first)), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 100, &position);
+    if (at == "ended") {
       ASSERT_EQ(position, 100u);
       TerminateProcess(first, 1);
-    } else {
+    } else if (at != "final box") {
       ASSERT_EQ(WaitForSingleObject(paused, 60000), WAIT_OBJECT_0) << at;
     }
+    ASSERT_TRUE(at != "final box" || box);
     std::vector<std::string> runFolders = FilesMatching(TempDirectory() + "vt3_*");
     // Ended: the second waits for the worker, then finds the update done.
     LaunchResult second = Run();
@@ -247,15 +213,13 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
       CloseHandle(first);
     } else {
       EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFolders) << at;
-      if (box) {
-        EXPECT_EQ(GetForegroundWindow(), box) << "the first run's box was not brought to the front";
-      }
+      EXPECT_TRUE(!box || GetForegroundWindow() == box) << "the first run's box was not brought to the front";
       SetEvent(resume);
       EXPECT_EQ(ObserveBox(first, 90000).text, kSuccess) << at;
       EXPECT_EQ(FinishProcess(first), 1u) << at;
     }
     EXPECT_EQ(GameVersion(), "1.1.74.3") << at;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), settings) << at;
+    EXPECT_EQ(FileBytes(PlayersFile("joystick.bak")), settings) << at;
     std::string runs = FileBytes(record);
     EXPECT_EQ(std::count(runs.begin(), runs.end(), '\n'), 1) << at << ": data stage runs";
     EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk")) << at;
@@ -266,55 +230,67 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
   DeleteFileA(record.c_str());
 }
 
-TEST_F(Hardening, JoystickFilesThatCannotBeMovedAreKeptAsTheyWere) {
-  std::string settings = GameFile("data\\players\\joystick.ini"), backup = GameFile("data\\players\\joystick.bak");
-  // Held open for longer than the retries wait (the game running), with
-  // or without an older backup; or the backup held: the player keeps both
-  // files as they were and plays with them, and the update is complete.
-  for (int c = 0; c < 3; ++c) {
-    bool olderBackup = c > 0, holdSettings = c < 2;
-    Install("C:\\Games\\Vantor 3");
-    std::string original = FileBytes(settings);
-    ASSERT_TRUE(!olderBackup || WriteFileBytes(backup, "older backup"));
-    HANDLE held = CreateFileA((holdSettings ? settings : backup).c_str(), GENERIC_READ, holdSettings ? 0 : FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Run().box.text, kSuccess) << c;
-    CloseHandle(held);
-    EXPECT_EQ(FileBytes(settings), original) << c;
-    EXPECT_EQ(FileExists(backup) ? FileBytes(backup) : "none", olderBackup ? "older backup" : "none") << c;
-    EXPECT_EQ(FilesMatching(GameFile("data\\players\\*")).size(), olderBackup ? 2u : 1u) << c << ": a file left over";
-    EXPECT_EQ(GameVersion(), "1.1.74.3");
-  }
-}
-
-// Beside the launcher in a download folder, in the temporary folder, and in
-// the game folder, where the data stage works and loads DLLs by bare name.
-TEST_F(Hardening, DllsPlantedBesideTheProgramsAreNotLoaded) {
+// Beside DLLs planted beside the launcher in a download folder, in the
+// temporary folder, and in the game folder, where the data stage works and
+// loads DLLs by bare name: none is loaded. In a game folder with accents
+// whose joystick files cannot be moved, held open for longer than the
+// retries wait (the game running), with or without an older backup, or the
+// backup held: the player keeps both files as they were and plays with
+// them. The old lobby values are copied only as strings that fit, and
+// values already in the new key stay. Each update is complete.
+TEST_F(Hardening, PlantedDllsHeldJoystickFilesAndLobbyValuesOfEveryShapeLeaveACompleteUpdate) {
   // Wine prefers its own DLLs; this test runs with it told to prefer a file
   // it finds for comctl32, as Windows would for a DLL that is no KnownDLL.
   // (version.dll cannot be tried here: Wine's own user32 imports it, so a
   // planted one would be loaded before any code of the program runs.)
-  std::string downloads = "C:\\users\\Public\\Downloads\\patch";
-  ASSERT_TRUE(MakeDirectories(downloads));
-  const std::string planted[] = {downloads + "\\comctl32.dll", TempDirectory() + "comctl32.dll",
-                                 GameFile("comctl32.dll")};
-  for (const std::string& path : planted) ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), path.c_str(), FALSE));
-  for (const char* name : {"Vt3update.exe", "naive_loader.exe"})
-    ASSERT_TRUE(CopyFileA(Sibling(name).c_str(), (downloads + "\\" + name).c_str(), FALSE));
-  ASSERT_TRUE(CopyFileA(Sibling("naive_loader.exe").c_str(), GameFile("naive_loader.exe").c_str(), FALSE));
+  const std::string downloads = "C:\\users\\Public\\Downloads\\patch", planted = "C:\\planted.txt";
+  auto copy = [](const char* from, const std::string& to) {
+    return CopyFileA(Sibling(from).c_str(), to.c_str(), FALSE) != 0;
+  };
+  ASSERT_TRUE(MakeDirectories(downloads) && copy("Vt3update.exe", downloads + "\\Vt3update.exe"));
+  for (const std::string& folder : {downloads, TempDirectory() + ".", game.directory}) {
+    ASSERT_TRUE(copy("planted.dll", folder + "\\comctl32.dll"));
+    ASSERT_TRUE(copy("naive_loader.exe", folder + "\\naive_loader.exe"));
+  }
   // A naive program beside the planted DLL does load it: the planting works here.
   bool plantingWorks = true;
-  for (const std::string& loader : {downloads + "\\naive_loader.exe", GameFile("naive_loader.exe")}) {
-    DeleteFileA("C:\\planted.txt");
-    RunProcess("\"" + loader + "\"");
-    plantingWorks = DeleteFileA("C:\\planted.txt") && plantingWorks;
+  for (const std::string& folder : {downloads, game.directory}) {
+    DeleteFileA(planted.c_str());
+    RunProcess("\"" + folder + "\\naive_loader.exe\"");
+    plantingWorks = DeleteFileA(planted.c_str()) && plantingWorks;
   }
-  DeleteFileA(GameFile("naive_loader.exe").c_str());
-  Fault("load comctl32.dll\n");
-  EXPECT_EQ(Run(downloads + "\\Vt3update.exe").box.text, kSuccess);
-  EXPECT_FALSE(FileExists("C:\\planted.txt")) << "loaded: " << FileBytes("C:\\planted.txt");
-  for (const std::string& path : planted) DeleteFileA(path.c_str());
+  for (int c = 0; c < 3; ++c) {
+    bool olderBackup = c > 0, holdSettings = c < 2;
+    Install("C:\\Jeux\\Vantor 3 \xE9" "dition \xFC" "ber p\xE5");
+    const std::string settings = PlayersFile("joystick.ini"), backup = PlayersFile("joystick.bak");
+    ASSERT_TRUE(copy("planted.dll", GameFile("comctl32.dll")));
+    ASSERT_TRUE(!olderBackup || WriteFileBytes(backup, "older backup"));
+    SetMachineString(kOldLobbyKey, "DESCRIPTION", std::string(259, 'd'));
+    SetMachineString(kOldLobbyKey, "APPLICATIONNAME", std::string(260, 'a'));
+    SetMachineString(kOldLobbyKey, "EXECUTABLEPATH", "%ProgramFiles%", REG_EXPAND_SZ);
+    SetMachineDword(kOldLobbyKey, "COMMANDLINE", 5);
+    RegistryKey(kOldLobbyKey, "LAUNCHERPATH").Delete();
+    SetMachineString(kNewLobbyKey, "LAUNCHERPATH", "kept");
+    Fault("load comctl32.dll\n");
+    HANDLE held = CreateFileA((holdSettings ? settings : backup).c_str(), GENERIC_READ, holdSettings ? 0 : FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Run(downloads + "\\Vt3update.exe").box.text, kSuccess) << c;
+    CloseHandle(held);
+    EXPECT_FALSE(FileExists(planted)) << "loaded: " << FileBytes(planted);
+    EXPECT_EQ(GameVersion(), "1.1.74.3");
+    EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_Swe.txt")));
+    EXPECT_EQ(FileBytes(settings), playersSettings) << c;
+    EXPECT_EQ(FileExists(backup) ? FileBytes(backup) : "none", olderBackup ? "older backup" : "none") << c;
+    EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), olderBackup ? 2u : 1u) << c << ": a file left over";
+    std::string value;
+    EXPECT_TRUE(GetMachineString(kNewLobbyKey, "DESCRIPTION", &value) && value == std::string(259, 'd'));
+    for (const char* name : {"APPLICATIONNAME", "EXECUTABLEPATH", "COMMANDLINE"})
+      EXPECT_FALSE(GetMachineString(kNewLobbyKey, name, &value)) << name;
+    EXPECT_TRUE(GetMachineString(kNewLobbyKey, "LAUNCHERPATH", &value) && value == "kept");
+    EXPECT_TRUE(GetMachineString(kNewLobbyKey, "CURRENTDIRECTORY", &value) && value == game.directory);
+  }
+  for (const char* name : {"comctl32.dll", "naive_loader.exe"}) DeleteFileA((TempDirectory() + name).c_str());
   RemoveTree(downloads);
   if (!plantingWorks) GTEST_SKIP() << "Wine did not load a planted DLL even for a naive program";
 }
@@ -372,16 +348,12 @@ TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
 // launcher waits between the folder's creation and the worker's write
 // until the racer has tried. The folder is held from the call that creates
 // it, so the racer never wins and nothing outside the folder is touched;
-// and it is made in the system's temporary folder. A look-alike left in the
-// player's temporary folder, a link of a run folder's name to a folder of
-// the player's, is not followed by the clean-up of earlier runs' folders.
-TEST_F(Hardening, TheRunFolderCannotBeTakenAndLookAlikesAreNotFollowed) {
+// and it is made in the system's temporary folder. (A look-alike of a run
+// folder's name, a link to a folder of the player's, is not followed by the
+// clean-up of earlier runs' folders: PrivateFolder.EarlierRunFolders….)
+TEST_F(Hardening, TheRunFolderCannotBeTakenAndIsMadeInTheSystemsTemporaryFolder) {
   const std::string victim = "C:\\victim", stop = "C:\\racer_stop.txt", log = "C:\\racer_log.txt";
-  const std::string lookAlike = TempDirectory() + "vt3_0123456789abcdef", playersFolder = "C:\\players_folder";
-  const std::string runFile = "\\tmp0123456789abcdef.tmp";
-  ASSERT_TRUE(MakeDirectories(victim) && MakeDirectories(playersFolder));
-  ASSERT_TRUE(WriteFileBytes(victim + "\\precious.txt", "precious") && WriteFileBytes(playersFolder + runFile, "MZ"));
-  ASSERT_TRUE(MakeHostLink(playersFolder, lookAlike));
+  ASSERT_TRUE(MakeDirectories(victim) && WriteFileBytes(victim + "\\precious.txt", "precious"));
   const std::string systemTemp = SystemTempDirectory() + ".";
   DeleteFileA(stop.c_str());
   HANDLE racer = StartProcess("\"" + Sibling("folder_racer.exe") + "\" " + victim + " " + stop + " " + log + " \"" +
@@ -393,18 +365,15 @@ TEST_F(Hardening, TheRunFolderCannotBeTakenAndLookAlikesAreNotFollowed) {
   DWORD taken = FinishProcess(racer);
   std::string seen = FileBytes(log);
   EXPECT_EQ(FileBytes(victim + "\\precious.txt"), "precious") << seen;
-  EXPECT_EQ(FileBytes(playersFolder + runFile), "MZ") << "the look-alike was followed";
   EXPECT_EQ(taken, 0u) << seen;
   EXPECT_NE(seen.find("seen " + systemTemp + "\\vt3_"), std::string::npos)
       << "no run folder in the system's temporary folder: " << seen;
   EXPECT_EQ(result.box.text, kSuccess);
   EXPECT_EQ(GameVersion(), "1.1.74.3");
-  EXPECT_TRUE(RemoveHostLink(lookAlike));
   ExpectNoTemporaryLeft();
   DeleteFileA(stop.c_str());
   DeleteFileA(log.c_str());
   RemoveTree(victim);
-  RemoveTree(playersFolder);
 }
 
 // A profile whose temporary folder is named outside the ANSI code page,
@@ -416,9 +385,7 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
   const std::wstring temporary = L"C:\\users\\Public\\\x0412\x0440\x0435\x043c\x044f";
   ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
   const bool nt = GetVersion() < 0x80000000u;
-  std::string systemTemp = SystemTempDirectory();
-  systemTemp.pop_back();
-  const std::string aside = systemTemp + ".aside";
+  const std::string systemTemp = WindowsDirectory() + "\\Temp", aside = systemTemp + ".aside";
   if (nt) {
     ASSERT_TRUE(MoveFileA(systemTemp.c_str(), aside.c_str())) << GetLastError();
     ASSERT_TRUE(WriteFileBytes(systemTemp, "not a folder"));
@@ -456,16 +423,10 @@ TEST_F(Hardening, ATemporaryFolderNamedOutsideTheCodePageStillUpdates) {
 // well past the launcher's short wait and the delete's retries (5 s).
 // Catches leftover-not-scheduled.
 TEST_F(Hardening, AWorkerThatOutlivesTheLauncherGoesAtTheNextStart) {
-  RegistryKey session("System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
-  ASSERT_TRUE(session.Create());
-  session.Delete();
+  TakePendingFileRenames();
   Fault("fail 5 500\nlinger 15000\n");
   EXPECT_EQ(Run(Sibling("Vt3update_shortwait.exe")).box.text, "Corrupted data detected: update aborts.");
-  std::string pending(65536, 0);
-  DWORD size = static_cast<DWORD>(pending.size());
-  ASSERT_EQ(RegQueryValueExA(session.Handle(), "PendingFileRenameOperations", nullptr, nullptr,
-                             reinterpret_cast<BYTE*>(&pending[0]), &size), ERROR_SUCCESS) << "nothing scheduled";
-  pending.resize(size);
+  const std::string pending = TakePendingFileRenames();
   size_t named = pending.find("\\vt3_");
   ASSERT_NE(named, std::string::npos) << "the run's folder is not named";
   std::string folder = pending.substr(named, 21);  // "\vt3_" and 16 digits

@@ -302,3 +302,20 @@ bool RunAndCut(const std::string& exe, DWORD timeoutMs) {
   if (reached) CloseHandle(reached);
   return cut;
 }
+
+// --- Shared by the run-folder and hardening tests ---
+std::string TakePendingFileRenames() {
+  const char* name = "PendingFileRenameOperations";
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0, nullptr, 0,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return "";
+  std::string pending(65536, '\0');
+  DWORD size = static_cast<DWORD>(pending.size());
+  if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&pending[0]), &size) != ERROR_SUCCESS)
+    size = 0;
+  pending.resize(size);
+  RegDeleteValueA(key, name);
+  RegCloseKey(key);
+  return pending;
+}

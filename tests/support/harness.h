@@ -75,3 +75,9 @@ LaunchResult RunAndObserve(const std::string& exe, DWORD timeoutMs = 60000);
 BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs);
 // The progress bar (control 1004) of a window of the process, or null.
 HWND FindProgressBar(DWORD processId);
+
+// --- Shared by the run-folder and hardening tests ---
+// The value PendingFileRenameOperations (what Windows NT removes or renames
+// at its next start), taken away so that it cannot outlive the test; empty
+// when there is none.
+std::string TakePendingFileRenames();

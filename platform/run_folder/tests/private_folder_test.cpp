@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/files/held_file.h"
@@ -46,11 +47,7 @@ std::string Describe(PSECURITY_DESCRIPTOR descriptor) {
 // run-folder-delete-not-retried.
 TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItAndOnlyWhatItNamedGoes) {
   const bool nt = GetVersion() < 0x80000000u;
-  const char* session = "System\\CurrentControlSet\\Control\\Session Manager";
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, session, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegDeleteValueA(key, "PendingFileRenameOperations");
+  TakePendingFileRenames();
   recordedFolderSecurity.clear();
   PrivateFolder folder;
   ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
@@ -75,10 +72,8 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItAndOnlyWhatItNamedGoes) 
     EXPECT_FALSE(MoveFileA(path.c_str(), (path + ".aside").c_str()));
   }
   char ours[MAX_PATH], unused[MAX_PATH];
-  ASSERT_TRUE(folder.FileName(ours, MAX_PATH, "tmp", ".tmp"));
-  ASSERT_TRUE(folder.FileName(unused, MAX_PATH, "tmp", ".tmp"));
-  ASSERT_TRUE(WriteFileBytes(ours, "MZ"));
-  ASSERT_TRUE(WriteFileBytes(planted, "not the run's"));
+  ASSERT_TRUE(folder.FileName(ours, MAX_PATH, "tmp", ".tmp") && folder.FileName(unused, MAX_PATH, "tmp", ".tmp"));
+  ASSERT_TRUE(WriteFileBytes(ours, "MZ") && WriteFileBytes(planted, "not the run's"));
   // A scanner holds the worker's file as the launcher removes it: the
   // delete waits for it instead of leaving it to the next start.
   HANDLE scanner = StartProcess("\"" + Sibling("section_peer.exe") + "\" scan \"" + ours + "\" 400");
@@ -98,14 +93,7 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItAndOnlyWhatItNamedGoes) 
   EXPECT_EQ(FinishProcess(scanner), 0u) << "the scanner never held the file";
   EXPECT_FALSE(FileExists(ours));
   EXPECT_EQ(FileBytes(planted), "not the run's");
-  std::string pending(65536, '\0');
-  DWORD size = static_cast<DWORD>(pending.size());
-  if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(&pending[0]),
-                       &size) != ERROR_SUCCESS)
-    size = 0;
-  pending.resize(size);
-  RegDeleteValueA(key, "PendingFileRenameOperations");
-  RegCloseKey(key);
+  const std::string pending = TakePendingFileRenames();
   EXPECT_EQ(pending.find("planted"), std::string::npos) << "a file that is not the run's is scheduled";
   EXPECT_EQ(pending.find(std::string(ours).substr(path.size())), std::string::npos) << "the held file was left";
   if (nt) {
@@ -123,40 +111,31 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItAndOnlyWhatItNamedGoes) 
 TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
   const std::string parent = TempDirectory(), elsewhere = "C:\\players_folder";
   const std::string file = "\\tmp0123456789abcdef.tmp", other = "\\notes.txt";
-  struct Case {
-    std::string name;
-    bool link, extraFile, folderGoes, fileGoes, plain;
-  } cases[] = {{"vt3_00112233445566aa", false, false, true, true, false},
-               {"vt3_00112233445566BB", false, true, false, true, false},
-               {"vt3_00112233445566cc", true, false, false, false, false},
-               {"vt3_00112233445566d", false, false, false, false, false},
-               {"vt3_00112233445566ee", false, false, false, false, true}};
+  // Name, a file of another naming inside, made as any program makes a
+  // folder, whether the folder goes.
+  const std::tuple<const char*, bool, bool, bool> cases[] = {{"vt3_00112233445566aa", false, false, true},
+                                                            {"vt3_00112233445566BB", true, false, false},
+                                                            {"vt3_00112233445566d", false, false, false},
+                                                            {"vt3_00112233445566ee", false, true, false}};
   AdminOnlySecurity security;
-  ASSERT_TRUE(security.Build(true));
-  ASSERT_TRUE(MakeDirectories(elsewhere));
+  ASSERT_TRUE(security.Build(true) && MakeDirectories(elsewhere));
   ASSERT_TRUE(WriteFileBytes(elsewhere + file, "player's") && WriteFileBytes(elsewhere + other, "player's"));
-  bool linked = false;
-  for (const Case& c : cases) {
-    std::string folder = parent + c.name;
-    if (c.link) {
-      linked = MakeHostLink(elsewhere, folder);
-      continue;
-    }
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), c.plain ? nullptr : security.Attributes())) << c.name;
-    ASSERT_TRUE(WriteFileBytes(folder + file, "MZ"));
-    ASSERT_TRUE(!c.extraFile || WriteFileBytes(folder + other, "kept"));
+  const bool linked = MakeHostLink(elsewhere, parent + "vt3_00112233445566cc");
+  for (const auto& [name, extraFile, plain, goes] : cases) {
+    ASSERT_TRUE(CreateDirectoryA((parent + name).c_str(), plain ? nullptr : security.Attributes())) << name;
+    ASSERT_TRUE(WriteFileBytes(parent + name + file, "MZ"));
+    ASSERT_TRUE(!extraFile || WriteFileBytes(parent + name + other, "kept"));
   }
   PrivateFolder current;
   ASSERT_TRUE(current.Create(parent.c_str()));
   RemoveEarlierRunFolders(parent.c_str(), current);
   EXPECT_TRUE(FileExists(current.Path())) << "the run's own folder";
-  for (const Case& c : cases) {
-    std::string folder = parent + c.name;
-    if (c.link) continue;
-    EXPECT_EQ(FileExists(folder), !c.folderGoes) << c.name;
-    EXPECT_EQ(FileExists(folder + file), !c.fileGoes) << c.name;
-    EXPECT_EQ(FileExists(folder + other), c.extraFile) << c.name;
-    RemoveTree(folder);
+  for (const auto& [name, extraFile, plain, goes] : cases) {
+    EXPECT_EQ(FileExists(parent + name), !goes) << name;
+    // Files of the update's naming go from its folder even where another file keeps it.
+    EXPECT_EQ(FileExists(parent + name + file), !goes && !extraFile) << name;
+    EXPECT_EQ(FileExists(parent + name + other), extraFile) << name;
+    RemoveTree(parent + name);
   }
   EXPECT_EQ(FileBytes(elsewhere + file), "player's") << "followed the link";
   EXPECT_EQ(FileBytes(elsewhere + other), "player's");

@@ -1,71 +1,56 @@
 // What proves a folder named like a run folder the update's own, and what a
 // folder needs to be taken as a temporary folder's parent, on descriptors
 // and code pages Wine cannot produce.
+#include <windows.h>
+
 #include <gtest/gtest.h>
+#include <sddl.h>
 
-#include <vector>
+#include <string>
 
-#include "platform/run_folder/private_folder.h"
 #include "platform/run_folder/run_folder_proof.h"
 #include "platform/system/ansi_text.h"
 
 namespace {
 
-// A SID of the NT authority, from its sub-authorities.
-struct Sid {
-  Sid(BYTE count, DWORD a, DWORD b = 0, DWORD c = 0, DWORD d = 0, DWORD e = 0) {
-    SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
-    AllocateAndInitializeSid(&nt, count, a, b, c, d, e, 0, 0, 0, &sid);
-  }
-  ~Sid() { FreeSid(sid); }
-  PSID sid = nullptr;
-};
-
-const Sid administrators(2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS);
-const Sid systemSid(1, SECURITY_LOCAL_SYSTEM_RID);
-const Sid player(5, SECURITY_NT_NON_UNIQUE, 1, 2, 3, 1000);  // a player's account
-
-// A descriptor with `owner` and a DACL of allowed entries (a null DACL
-// when `entries` is empty, with `denied` a denying entry for the player
-// first).
+// A descriptor in the system's own notation, a player's account written
+// PLAYER: owner, then allowed (A) or denied (D) entries, or no list at all
+// (NO_ACCESS_CONTROL).
 struct Descriptor {
-  Descriptor(const Sid& owner, std::vector<const Sid*> entries, bool denied = false) {
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorOwner(&descriptor, owner.sid, FALSE);
-    InitializeAcl(reinterpret_cast<ACL*>(acl), sizeof acl, ACL_REVISION);
-    if (denied) AddAccessDeniedAce(reinterpret_cast<ACL*>(acl), ACL_REVISION, FILE_ALL_ACCESS, player.sid);
-    for (const Sid* entry : entries) AddAccessAllowedAce(reinterpret_cast<ACL*>(acl), ACL_REVISION, FILE_ALL_ACCESS, entry->sid);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, entries.empty() ? nullptr : reinterpret_cast<ACL*>(acl), FALSE);
+  Descriptor(const char* text) {
+    std::string sddl = text;
+    for (size_t at; (at = sddl.find("PLAYER")) != std::string::npos;) sddl.replace(at, 6, "S-1-5-21-1-2-3-1000");
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+      ADD_FAILURE() << "cannot build " << sddl;
   }
-  SECURITY_DESCRIPTOR descriptor;
-  alignas(8) unsigned char acl[512];
+  ~Descriptor() { LocalFree(descriptor); }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
 };
 
 }  // namespace
 
 TEST(RunFolderProof, OwnerAdministratorsAndOnlyAdministratorsAndSystemLetIn) {
-  Descriptor made(administrators, {&administrators, &systemSid});
+  const Descriptor made = "O:BAD:(A;;FA;;;BA)(A;;FA;;;SY)";
   // On Windows our own folder reads back as made; under Wine as the user's.
-  Descriptor wine(player, {&systemSid, &player});
-  for (Descriptor* ours : {&made, &wine}) {
-    EXPECT_TRUE(ProvesRunFolder(&made.descriptor, &ours->descriptor));
-    // The player's own folder with an Administrators-only list, or one the
-    // player owns, or an Administrators folder that lets others in.
-    Descriptor playersOwned(player, {&administrators, &systemSid});
-    Descriptor playerEntry(administrators, {&administrators, &systemSid, &player});
-    Descriptor everybody(administrators, {});
-    Descriptor deniedFirst(administrators, {&administrators, &systemSid}, true);
-    for (Descriptor* theirs : {&playersOwned, &playerEntry, &everybody, &deniedFirst})
-      EXPECT_FALSE(ProvesRunFolder(&theirs->descriptor, &ours->descriptor));
+  const Descriptor wine = "O:PLAYERD:(A;;FA;;;SY)(A;;FA;;;PLAYER)";
+  // The player's own folder with an Administrators-only list, or one the
+  // player owns, or an Administrators folder that lets others in.
+  const Descriptor theirs[] = {"O:PLAYERD:(A;;FA;;;BA)(A;;FA;;;SY)", "O:BAD:(A;;FA;;;BA)(A;;FA;;;SY)(A;;FA;;;PLAYER)",
+                               "O:BAD:NO_ACCESS_CONTROL", "O:BAD:(D;;FA;;;PLAYER)(A;;FA;;;BA)(A;;FA;;;SY)"};
+  for (const Descriptor* ours : {&made, &wine}) {
+    EXPECT_TRUE(ProvesRunFolder(made.descriptor, ours->descriptor));
+    for (const Descriptor& other : theirs) EXPECT_FALSE(ProvesRunFolder(other.descriptor, ours->descriptor));
   }
   // Only where our own folder reads back unlike what was given (Wine) does
   // one just like it count; on Windows that is the player's.
-  Descriptor wineAlike(player, {&systemSid, &player});
-  EXPECT_TRUE(ProvesRunFolder(&wineAlike.descriptor, &wine.descriptor));
-  EXPECT_FALSE(ProvesRunFolder(&wineAlike.descriptor, &made.descriptor));
-  Descriptor wineWider(player, {&systemSid, &player, &administrators});
-  EXPECT_FALSE(ProvesRunFolder(&wineWider.descriptor, &wine.descriptor));
-  EXPECT_FALSE(ProvesRunFolder(&wineAlike.descriptor, nullptr));
+  const Descriptor wineAlike = "O:PLAYERD:(A;;FA;;;SY)(A;;FA;;;PLAYER)";
+  const Descriptor wineWider = "O:PLAYERD:(A;;FA;;;SY)(A;;FA;;;PLAYER)(A;;FA;;;BA)";
+  EXPECT_TRUE(ProvesRunFolder(wineAlike.descriptor, wine.descriptor));
+  EXPECT_FALSE(ProvesRunFolder(wineAlike.descriptor, made.descriptor));
+  EXPECT_FALSE(ProvesRunFolder(wineWider.descriptor, wine.descriptor));
+  EXPECT_FALSE(ProvesRunFolder(wineAlike.descriptor, nullptr));
 }
 
 // With UTF-8 as the ANSI code page, the conversion is made without a
