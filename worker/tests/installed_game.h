@@ -55,10 +55,13 @@ class InstalledGame : public testing::Test {
   std::string GameFile(const std::string& name) const { return game.directory + "\\" + name; }
   std::string PlayersFile(const std::string& name) const { return GameFile("data\\players\\" + name); }
   std::string GameVersion() const { return Version(GameFile("vt3.exe")); }
-  // Neither the temporary folder nor the game folder keeps a temporary
-  // file, and no section stays once the launcher has ended.
+  // Neither the temporary folders (beyond what was there when the game was
+  // installed) nor the game folder keeps a temporary file or a run folder,
+  // and no section stays once the launcher has ended.
   void ExpectNoTemporaryLeft() {
-    ExpectNothingLeftInTheTemporaryFolders();
+    EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
+    EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFoldersBefore);
+    EXPECT_EQ(FilesMatching(SystemTempDirectory() + "vt3_*"), std::vector<std::string>()) << "left in the system's";
     EXPECT_EQ(FilesMatching(GameFile("tmp*.tmp")), std::vector<std::string>()) << "left in the game folder";
     // The run's own folder, wherever it was made.
     EXPECT_EQ(FilesMatching(GameFile("vt3_*")), std::vector<std::string>()) << "left in the game folder";
@@ -67,13 +70,6 @@ class InstalledGame : public testing::Test {
       EXPECT_EQ(mapping, nullptr) << name << " still exists";
       if (mapping) CloseHandle(mapping);
     }
-  }
-  // No temporary file and no run folder in the temporary folder beyond
-  // what was there when the game was installed.
-  void ExpectNothingLeftInTheTemporaryFolders() {
-    EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
-    EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFoldersBefore);
-    EXPECT_EQ(FilesMatching(SystemTempDirectory() + "vt3_*"), std::vector<std::string>()) << "left in the system's";
   }
   // A failed update: the old game, no temporary file, none of the
   // finishing steps (ReadMe, shortcut, lobby key), so the next run repeats it all.
