@@ -15,6 +15,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/game_key.h"
@@ -65,8 +66,6 @@ std::string InCodePage(const std::wstring& text) {
   return size > 1 && !lost ? bytes : "";
 }
 
-std::string Source(const std::string& relative) { return std::string(VT3_SOURCE_DIR) + "/" + relative; }
-
 class Update : public InstalledGame {
  protected:
   // A shortcut to the game with `arguments`, as ReadLink gives it.
@@ -89,7 +88,7 @@ class Update : public InstalledGame {
     EXPECT_EQ(GameVersion(), "1.1.74.3") << context;
     for (const char* language : {"En", "Fr", "Ger", "Ita", "Spa", "Swe"}) {
       std::string name = std::string("ReadMe_v1_1_") + language + ".txt";
-      EXPECT_TRUE(FileBytes(GameFile(name)) == FileBytes(Source("resources/readme/" + name))) << name << context;
+      EXPECT_TRUE(FileBytes(GameFile(name)) == FileBytes(VT3_SOURCE_DIR "/resources/readme/" + name)) << name << context;
     }
     std::string value;
     for (const std::string& folder : ShortcutFolders()) {
@@ -166,21 +165,45 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   DeleteFileA("C:\\where.txt");
 }
 
-// A held vt3.exe stops the run with the old game kept and nothing
-// finished. The next run replaces it, read-only in a folder with blanks;
-// a ReadMe file or a shortcut that cannot be made then (a folder holds its
-// name past the retries) leaves the update complete and the step open in
-// its record, so that the run after makes what is missing. Then the game
-// is up to date, and a further run touches nothing. Catches
-// step-record-ignored, failed-finishing-step-recorded.
-TEST_F(Update, AHeldGameIsKeptAReadOnlyOneReplacedAndAFailedFinishingStepMadeByTheNextRun) {
+// Runs stopped with the old game kept and nothing finished: by a build of
+// the shipped launcher whose payload 150 is no program, by a mutex of a
+// payload section held by a process that hangs (the launcher stops waiting
+// for it), by a held vt3.exe, by the data stage's error reported to a
+// build without its dialog (which still waits for the worker's outcome).
+// Leftovers of another update, a control block already there, are waited
+// for: a row of Hardening.FailuresKeepTheOldGameAndTheNextRunCompletes. The
+// next run replaces the game, read-only in a folder with blanks; a ReadMe
+// file or a shortcut that cannot be made then (a folder holds its name past
+// the retries) leaves the update complete and the step open in its record,
+// so that the run after makes what is missing. Then the game is up to date,
+// and a further run touches nothing. Catches step-record-ignored,
+// failed-finishing-step-recorded.
+TEST_F(Update, FailedRunsKeepTheOldGameAReadOnlyOneIsReplacedAndAFailedFinishingStepMadeByTheNextRun) {
   Install("C:\\Games\\My Racing Games\\Vantor 3");
+  // Windows reports ENOEXEC for a file that is no executable; Wine's runtime says EINVAL.
+  const std::string text = Run(Sibling("Vt3update_badworker.exe")).box.text,
+                    base = "Update process does not start: update aborts.";
+  EXPECT_TRUE(text == base + "Specified file is not executable or has invalid executable-file format" ||
+              text == base + "mode argument is invalid")
+      << text;
+  ExpectOldGameAndNothingFinished();
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, "VuzFshare1Mutex");
+  ASSERT_NE(mutex, nullptr);
+  LaunchResult result = Run();
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+  EXPECT_EQ(result.box.text, "Extraction failed on file 2: update aborts.");
+  EXPECT_LT(result.millisecondsToBox, 20000u);
+  ExpectOldGameAndNothingFinished();
   HANDLE held = CreateFileA(GameFile("vt3.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                             nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  LaunchResult result = Run();
+  result = Run();
   CloseHandle(held);
   EXPECT_EQ(result.box.text, "Can not upgrade VT3 executable: upgrade aborts.");
+  ExpectOldGameAndNothingFinished();
+  Fault("fail 9 500\n");
+  EXPECT_EQ(Run(Sibling("Vt3update_nodialog.exe")).box.text, "Addition of data failed: update aborts.");
   ExpectOldGameAndNothingFinished();
 
   SetFileAttributesA(GameFile("vt3.exe").c_str(), FILE_ATTRIBUTE_READONLY);
@@ -189,7 +212,7 @@ TEST_F(Update, AHeldGameIsKeptAReadOnlyOneReplacedAndAFailedFinishingStepMadeByT
   Fault("record " + record + "\n");
   const std::string blockers[] = {GameFile("ReadMe_v1_1_Fr.txt"), SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk"};
   for (const std::string& blocker : blockers) ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr)) << blocker;
-  EXPECT_EQ(Run().box.text, "Operation completed");
+  EXPECT_EQ(Run(Sibling("Vt3update_nodialog.exe")).box.text, "Operation completed");
   EXPECT_EQ(GameVersion(), "1.1.74.3");
   // The data stage gets the game folder unquoted, as the game expects it.
   EXPECT_EQ(FileBytes(record), "C:\\Games\\My Racing Games\\Vantor 3 -nosetup\r\n");
@@ -318,21 +341,14 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopyOrKeepsTheGameForTheNextRun) {
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move vt3.exe\ncopy vt3.exe\n"));
   HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_faults.exe") + "\"");
   ASSERT_NE(launcher, nullptr);
-  // The worker's own box, above the launcher's progress bar.
-  std::string rescue;
-  for (int i = 0; i < 9000 && rescue.empty() && WaitForSingleObject(launcher, 10) == WAIT_TIMEOUT;) {
-    for (HWND box = FindWindowExA(nullptr, nullptr, "#32770", "Vantor 3 v1.1.74.3"); box;
-         box = FindWindowExA(nullptr, box, "#32770", "Vantor 3 v1.1.74.3")) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(box, &owner);
-      char text[4096] = {};
-      if (owner == GetProcessId(launcher) || !GetDlgItem(box, IDOK) || !GetDlgItemTextA(box, 0xFFFF, text, sizeof text))
-        continue;
-      rescue = text;
-      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-    }
-    ++i;
-  }
+  // The worker's own box, above the launcher's progress bar. (The first
+  // .tmp process: the data stage comes later.)
+  DWORD workerId = 0;
+  for (int i = 0; i < 3000 && !(workerId = FindProcess(".tmp")); ++i) Sleep(1);
+  HANDLE worker = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, workerId);
+  ASSERT_NE(worker, nullptr);
+  const std::string rescue = ObserveBox(worker, 90000).text;
+  CloseHandle(worker);
   EXPECT_EQ(ObserveBox(launcher, 90000).text, "Can not upgrade VT3 executable: upgrade aborts.");
   FinishProcess(launcher, 90000);
   std::vector<std::string> kept = FilesMatching(GameFile("tmp*.tmp"));
@@ -607,55 +623,21 @@ TEST_F(Update, DamagedPayloadsStopTheUpdateBeforeAnythingIsTouched) {
 // image in memory (the new game the worker carries) reads as its file does,
 // and a cut one reads as none.
 TEST(FileVersion, ReadsTheFirstTranslation) {
-  const struct {
-    const char* name;
-    bool cut;
-    const char* version;
-  } files[] = {{"version_decoy.exe", false, "1.1.74.3"},
-               {"section_peer.exe", false, ""},  // no version resource
-               {"vt3_standin_1_1.exe", false, "1.1.74.3"},
-               {"vt3_standin_1_1.exe", true, ""}};
-  for (const auto& file : files) {
-    std::string bytes = FileBytes(Sibling(file.name));
+  // Each file's name, whether it is cut, and the version it reads as.
+  const std::tuple<const char*, bool, const char*> files[] = {{"version_decoy.exe", false, "1.1.74.3"},
+                                                               {"section_peer.exe", false, ""},  // no version resource
+                                                               {"vt3_standin_1_1.exe", false, "1.1.74.3"},
+                                                               {"vt3_standin_1_1.exe", true, ""}};
+  for (auto [name, cut, expected] : files) {
+    std::string bytes = FileBytes(Sibling(name));
     // Cut within the version resource, at its FileVersion.
-    if (file.cut) bytes.resize(std::min(bytes.size(), bytes.find(std::string("F\0i\0l\0e\0V", 9)) + 4));
-    else EXPECT_EQ(Version(Sibling(file.name)), file.version) << file.name;
+    if (cut) bytes.resize(std::min(bytes.size(), bytes.find(std::string("F\0i\0l\0e\0V", 9)) + 4));
+    else EXPECT_EQ(Version(Sibling(name)), expected) << name;
     char version[kVersionStringSize] = {};
     bool read = GetImageFileVersion(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), version);
-    EXPECT_EQ(read ? std::string(version) : "", file.version) << file.name << file.cut;
+    EXPECT_EQ(read ? std::string(version) : "", expected) << name << cut;
   }
   EXPECT_FALSE(IsNewerFileVersion(Sibling("vt3_standin_1_1.exe").c_str(), "C:\\no\\such\\vt3.exe"));
-}
-
-// The launcher's own outcomes: builds of the shipped launcher without its
-// dialog or with a payload 150 that is no program, and leftovers of
-// another update (a control block already there is waited for:
-// a row of Hardening.FailuresKeepTheOldGameAndTheNextRunCompletes).
-TEST_F(Update, WorkerThatCannotStartNoDialogOrLeftoversOfAnotherUpdate) {
-  // Windows reports ENOEXEC for a file that is no executable; Wine's runtime says EINVAL.
-  const std::string text = Run(Sibling("Vt3update_badworker.exe")).box.text,
-                    base = "Update process does not start: update aborts.";
-  EXPECT_TRUE(text == base + "Specified file is not executable or has invalid executable-file format" ||
-              text == base + "mode argument is invalid")
-      << text;
-  ExpectNoTemporaryLeft();
-  // A mutex of a payload section held by a process that hangs: the launcher
-  // stops waiting for it.
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, "VuzFshare1Mutex");
-  ASSERT_NE(mutex, nullptr);
-  LaunchResult result = Run();
-  ReleaseMutex(mutex);
-  CloseHandle(mutex);
-  EXPECT_EQ(result.box.text, "Extraction failed on file 2: update aborts.");
-  EXPECT_LT(result.millisecondsToBox, 20000u);
-  ExpectOldGameAndNothingFinished();
-  // Without its dialog the launcher still waits for the worker's outcome:
-  // an error, or success once the game is updated.
-  Fault("fail 9 500\n");
-  EXPECT_EQ(Run(Sibling("Vt3update_nodialog.exe")).box.text, "Addition of data failed: update aborts.");
-  Fault("");
-  EXPECT_EQ(Run(Sibling("Vt3update_nodialog.exe")).box.text, "Operation completed");
-  ExpectEverythingInstalled();
 }
 
 // A Windows that refuses the launcher's wait (as old ones refuse wake bits
@@ -732,11 +714,9 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
   // What a cut while a shortcut is saved leaves: the link under its fresh name.
   const char* const halfMade[] = {"Vantor 3.lnk.0123456789abcdef.tmp", "Vantor 3 (NoSetup).lnk.fedcba9876543210.tmp"};
   const char* const alike[] = {"Vantor 3.lnk.0123.tmp", "Vantor 3.lnk.0123456789abcdeg.tmp", "Vantor 2.lnk.0123456789abcdef.tmp"};
-  const std::pair<const char*, std::string> leftovers[] = {{"tmpab12.tmp", newGame},
-                                                           {"tmp0123456789abcdef.tmp", newGame},
-                                                           {"tmp1234.tmp", "not a program"},
-                                                           {"tmp5678.tmp", oldGame},
-                                                           {"tmpgame.tmp", newGame}};
+  const std::pair<const char*, std::string> leftovers[] = {
+      {"tmpab12.tmp", newGame}, {"tmp0123456789abcdef.tmp", newGame}, {"tmp1234.tmp", "not a program"},
+      {"tmp5678.tmp", oldGame}, {"tmpgame.tmp", newGame}};
   const std::string owns[] = {"joystick.old", "joystick.new"};
   for (const std::string& row : rows) {
     if ((row == "cut deleted") != nineX) continue;
