@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <functional>
-#include <numeric>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -180,12 +178,9 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
 // failed-finishing-step-recorded.
 TEST_F(Update, FailedRunsKeepTheOldGameAReadOnlyOneIsReplacedAndAFailedFinishingStepMadeByTheNextRun) {
   Install("C:\\Games\\My Racing Games\\Vantor 3");
-  // Windows reports ENOEXEC for a file that is no executable; Wine's runtime says EINVAL.
-  const std::string text = Run(Sibling("Vt3update_badworker.exe")).box.text,
-                    base = "Update process does not start: update aborts.";
-  EXPECT_TRUE(text == base + "Specified file is not executable or has invalid executable-file format" ||
-              text == base + "mode argument is invalid")
-      << text;
+  // Then the runtime's words: ENOEXEC on Windows for a file that is no executable, EINVAL from Wine's.
+  const std::string text = Run(Sibling("Vt3update_badworker.exe")).box.text;
+  EXPECT_TRUE(std::regex_match(text, std::regex(R"(Update process does not start: update aborts\..+)"))) << text;
   ExpectOldGameAndNothingFinished();
   HANDLE mutex = CreateMutexA(nullptr, TRUE, "VuzFshare1Mutex");
   ASSERT_NE(mutex, nullptr);
@@ -407,9 +402,8 @@ TEST_F(Update, ProgramsOfThePlayerCannotTakeHeldFoldersTheHandedOverGameOrFreshN
     handedOver = GameFile(found[0]);
     HANDLE writer = CreateFileA(handedOver.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
-    DWORD error = GetLastError();
-    EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "the new game could be written during its hand-over";
-    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(writer == INVALID_HANDLE_VALUE ? GetLastError() : 0, static_cast<DWORD>(ERROR_SHARING_VIOLATION))
+        << "the new game could be written during its hand-over";
     if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
   };
   HANDLE reached = CreateEventA(nullptr, FALSE, FALSE, kCutEventName);
@@ -437,11 +431,11 @@ TEST_F(Update, ProgramsOfThePlayerCannotTakeHeldFoldersTheHandedOverGameOrFreshN
   for (std::sregex_iterator at(closed.begin(), closed.end(), fresh), end; at != end; ++at) digits.push_back((*at)[1]);
   EXPECT_EQ(digits.size(), 6u) << closed;
   for (size_t i = 0; i < digits.size(); ++i)
-    for (size_t j = 0; j < i; ++j)
-      EXPECT_GE(std::inner_product(digits[i].begin(), digits[i].end(), digits[j].begin(), 0, std::plus<int>(),
-                                   std::not_equal_to<char>()),
-                8)
-          << digits[i] << " and " << digits[j];
+    for (size_t j = 0; j < i; ++j) {
+      int differing = 0;
+      for (size_t k = 0; k < digits[i].size(); ++k) differing += digits[i][k] != digits[j][k];
+      EXPECT_GE(differing, 8) << digits[i] << " and " << digits[j];
+    }
 }
 
 // Where the query of a file's links fails (a 9x network redirector or
@@ -645,7 +639,7 @@ TEST(FileVersion, ReadsTheFirstTranslation) {
 // block, and still waits for the worker's end before its message, also
 // when the worker outlives the outcome (a data stage slow to end after its
 // error). Its progress dialog cannot be closed meanwhile.
-TEST_F(Update, CompletesWithoutSpinningWhenEveryWaitFailsAndItsDialogCannotBeClosed) {
+TEST_F(Update, ProgressDialogCannotBeClosedAndWaitsThatFailNeitherSpinNorHurryTheBox) {
   for (bool updated : {true, false}) {
     Install("C:\\Games\\Vantor 3");
     HANDLE mapping =
