@@ -126,8 +126,7 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   const std::string plantedDll = TempDirectory() + "vt3lib.dll";
   for (const std::string& dll : {GameFile("vt3lib.dll"), plantedDll})
     ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), dll.c_str(), FALSE));
-  DeleteFileA("C:\\planted.txt");
-  DeleteFileA("C:\\where.txt");
+  for (const char* name : {"C:\\planted.txt", "C:\\where.txt"}) DeleteFileA(name);
   // A game that reads its own program file, as a self-check does, while
   // the worker holds it, and tells where it runs and what it loads.
   Fault("slow 5\nselfread\nwhere C:\\where.txt\nload vt3lib.dll\n");
@@ -135,7 +134,6 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   DeleteFileA(plantedDll.c_str());
   EXPECT_EQ(result.box.text, "Operation completed");
   EXPECT_EQ(result.box.icon, kBoxIconInformation);
-  EXPECT_EQ(result.exitCode, 1u);
   // The bar, read from outside while the update runs, moved and only
   // forward. (Full shows only for a moment before it closes; the rounding
   // up to 100 is the native test's.)
@@ -159,8 +157,7 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   EXPECT_EQ(program[2], folder);
   EXPECT_FALSE(FileExists(program[1])) << "the data stage's copy stayed";
   EXPECT_EQ(loaded, folder + "\\vt3lib.dll\r\n");
-  DeleteFileA("C:\\planted.txt");
-  DeleteFileA("C:\\where.txt");
+  for (const char* name : {"C:\\planted.txt", "C:\\where.txt"}) DeleteFileA(name);
 }
 
 // Runs stopped with the old game kept and nothing finished: by a build of
@@ -326,10 +323,10 @@ TEST(DataStageStart, GetsTheDefaultDllSearchOrderOnlyWhileItStarts) {
 // game is never lost: it stays under its fresh name beside the deleted old
 // one, a box of the worker names it, and the record of the update stays.
 // A run that finds neither vt3.exe nor a record leaves it (it may be the
-// only copy of the game); the next run with the record puts it in place
-// and completes. Where only the move fails, the rescue copy puts the new
-// game in place, and the update succeeds. (Run by ctest as Windows 98.)
-// Catches record-removed-with-kept-game.
+// only copy of the game; a run with the record puts it in place and
+// completes, as after the cut table's 9x row). Where only the move fails,
+// the rescue copy puts the new game in place, and the update succeeds.
+// (Run by ctest as Windows 98.) Catches record-removed-with-kept-game.
 TEST_F(Update, FailedMoveOnNineXIsRescuedByACopyOrKeepsTheGameForTheNextRun) {
   if (GetVersion() < 0x80000000u) GTEST_SKIP() << "the 9x path runs where Wine reports Windows 98";
   const std::string newGame = FileBytes(Sibling("vt3_standin_1_1.exe")), version = "1.1.74.3";
@@ -359,11 +356,6 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopyOrKeepsTheGameForTheNextRun) {
   RemoveStepRecord(version.c_str());
   EXPECT_NE(Run().box.text, "Operation completed");
   EXPECT_TRUE(FileBytes(GameFile(kept[0])) == newGame) << "the only copy of the game went";
-
-  ASSERT_TRUE(WriteStepRecord(version.c_str(), 0));
-  EXPECT_EQ(Run().box.text, "Operation completed");
-  EXPECT_TRUE(FileBytes(GameFile("vt3.exe")) == newGame);
-  ExpectEverythingInstalled();
 
   Install("C:\\Games\\Vantor 3");
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "move vt3.exe\n"));
@@ -695,7 +687,8 @@ TEST_F(Update, ProgressDialogCannotBeClosedAndWaitsThatFailNeitherSpinNorHurryTh
 // settings come back, the game is complete and plays with them, and the
 // next run installs the defaults; only settings that cannot come back give
 // code 13, whose box tells the player to delete joystick.ini. Catches
-// joystick-defaults-moved-twice, joystick-ini-not-restored.
+// joystick-defaults-moved-twice, joystick-ini-not-restored,
+// cut-replacement-not-finished (the 9x row).
 TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
   // The worker's checkpoints, the data stage's cuts (digits), and the 9x one.
   const std::string rows[] = {"cut start",     "cut written",       "cut 0",          "cut 1000",  "cut replaced",
