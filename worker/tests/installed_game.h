@@ -25,6 +25,13 @@ inline std::string WindowsDirectory() {
   return windows;
 }
 
+// Whether a payload section or the control block exists.
+inline bool AnySectionExists() {
+  for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"})
+    if (HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name)) return CloseHandle(mapping);
+  return false;
+}
+
 // The system's temporary folder, where the run's folder is made on NT.
 inline std::string SystemTempDirectory() { return WindowsDirectory() + "\\Temp\\"; }
 
@@ -65,11 +72,7 @@ class InstalledGame : public testing::Test {
     EXPECT_EQ(FilesMatching(GameFile("tmp*.tmp")), std::vector<std::string>()) << "left in the game folder";
     // The run's own folder, wherever it was made.
     EXPECT_EQ(FilesMatching(GameFile("vt3_*")), std::vector<std::string>()) << "left in the game folder";
-    for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"}) {
-      HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
-      EXPECT_EQ(mapping, nullptr) << name << " still exists";
-      if (mapping) CloseHandle(mapping);
-    }
+    EXPECT_FALSE(AnySectionExists()) << "a payload or control section still exists";
   }
   // A failed update: the old game, no temporary file, none of the
   // finishing steps (ReadMe, shortcut, lobby key), so the next run repeats it all.

@@ -567,12 +567,8 @@ struct SectionWatch {
   volatile LONG stop = 0, seen = 0;
   static DWORD WINAPI Run(void* parameter) {
     SectionWatch* watch = static_cast<SectionWatch*>(parameter);
-    while (!watch->stop)
-      for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"}) {
-        HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
-        if (mapping) watch->seen = CloseHandle(mapping);
-        Sleep(0);
-      }
+    for (; !watch->stop; Sleep(0))
+      if (AnySectionExists()) watch->seen = 1;
     return 0;
   }
 };
