@@ -40,9 +40,10 @@ void Note(const char* logName, const char* format, const char* text) {
 }
 
 // Whether a line "PREFIX NAME [once|N]" matches `target`, where PREFIX is
-// the line's first words ("move ", "pause closed "); `note` is the log
-// line, with the target for its %s. A count N matches only the N-th time
-// that line's target comes (a file let go of twice).
+// the line's first words ("move ", "pause closed "), or a line of PREFIX
+// alone any target; `note`, if any, is the log line, with the target for
+// its %s. A count N matches only the N-th time that line's target comes (a
+// file let go of twice).
 bool Fails(const char* prefix, const char* target, const char* note) {
   FILE* file = std::fopen("worker_faults.txt", "r");
   if (!file) return false;
@@ -54,8 +55,8 @@ bool Fails(const char* prefix, const char* target, const char* note) {
   for (int lineNumber = 0; !fails && std::fgets(line, sizeof line, file); ++lineNumber) {
     char name[MAX_PATH] = {}, last[8] = {};
     // ("pause closed NAME" is no "pause" of a step: no step ends so.)
-    if (std::strncmp(line, prefix, prefixLength) != 0 || std::sscanf(line + prefixLength, "%259s %7s", name, last) < 1)
-      continue;
+    if (std::strncmp(line, prefix, prefixLength) != 0) continue;
+    std::sscanf(line + prefixLength, "%259s %7s", name, last);
     size_t nameLength = std::strlen(name);
     if (nameLength > targetLength || _stricmp(target + targetLength - nameLength, name) != 0) continue;
     int wanted = last[0] >= '1' && last[0] <= '9' ? std::atoi(last) : 0;
@@ -63,7 +64,7 @@ bool Fails(const char* prefix, const char* target, const char* note) {
     fails = std::strcmp(last, "once") == 0 ? !onceUsed++ : wanted == 0 || count == wanted;
   }
   std::fclose(file);
-  if (fails) Note("worker_faults.log", note, target);
+  if (fails && note) Note("worker_faults.log", note, target);
   return fails;
 }
 
@@ -83,19 +84,16 @@ Function Kernel(const char* name) {
 }
 
 BOOL WINAPI FaultyMoveFile(LPCSTR from, LPCSTR to) {
-  if (Fails("move ", to, "move %s failed\n")) {
-    SetLastError(kInjectedError);
-    return FALSE;
-  }
-  return Kernel<BOOL(WINAPI*)(LPCSTR, LPCSTR)>("MoveFileA")(from, to);
+  if (!Fails("move ", to, "move %s failed\n")) return Kernel<BOOL(WINAPI*)(LPCSTR, LPCSTR)>("MoveFileA")(from, to);
+  SetLastError(kInjectedError);
+  return FALSE;
 }
 
 BOOL WINAPI FaultyCopyFile(LPCSTR from, LPCSTR to, BOOL failIfExists) {
-  if (Fails("copy ", to, "copy %s failed\n")) {
-    SetLastError(kInjectedError);
-    return FALSE;
-  }
-  return Kernel<BOOL(WINAPI*)(LPCSTR, LPCSTR, BOOL)>("CopyFileA")(from, to, failIfExists);
+  if (!Fails("copy ", to, "copy %s failed\n"))
+    return Kernel<BOOL(WINAPI*)(LPCSTR, LPCSTR, BOOL)>("CopyFileA")(from, to, failIfExists);
+  SetLastError(kInjectedError);
+  return FALSE;
 }
 
 }  // namespace
@@ -109,12 +107,7 @@ BOOL(WINAPI* faultyCopyFilePointer)(LPCSTR, LPCSTR, BOOL) __asm__("__imp__CopyFi
 }
 
 void NoteFileClosed(const char* path) {
-  FILE* faults = std::fopen("worker_faults.txt", "r");
-  char line[MAX_PATH];
-  bool names = false;
-  while (faults && !names && std::fgets(line, sizeof line, faults)) names = std::strncmp(line, "names", 5) == 0;
-  if (faults) std::fclose(faults);
-  if (names) Note("worker_closed.log", "%s\n", path);
+  if (Fails("names", path, nullptr)) Note("worker_closed.log", "%s\n", path);
   if (Fails("pause closed ", path, "paused at %s\n")) Pause();
 }
 

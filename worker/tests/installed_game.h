@@ -25,6 +25,13 @@ inline std::string WindowsDirectory() {
   return windows;
 }
 
+// Whether a payload section or the control block exists.
+inline bool AnySectionExists() {
+  for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"})
+    if (HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name)) return CloseHandle(mapping);
+  return false;
+}
+
 // The system's temporary folder, where the run's folder is made on NT.
 inline std::string SystemTempDirectory() { return WindowsDirectory() + "\\Temp\\"; }
 
@@ -55,25 +62,17 @@ class InstalledGame : public testing::Test {
   std::string GameFile(const std::string& name) const { return game.directory + "\\" + name; }
   std::string PlayersFile(const std::string& name) const { return GameFile("data\\players\\" + name); }
   std::string GameVersion() const { return Version(GameFile("vt3.exe")); }
-  // Neither the temporary folder nor the game folder keeps a temporary
-  // file, and no section stays once the launcher has ended.
+  // Neither the temporary folders (beyond what was there when the game was
+  // installed) nor the game folder keeps a temporary file or a run folder,
+  // and no section stays once the launcher has ended.
   void ExpectNoTemporaryLeft() {
-    ExpectNothingLeftInTheTemporaryFolders();
-    EXPECT_EQ(FilesMatching(GameFile("tmp*.tmp")), std::vector<std::string>()) << "left in the game folder";
-    // The run's own folder, wherever it was made.
-    EXPECT_EQ(FilesMatching(GameFile("vt3_*")), std::vector<std::string>()) << "left in the game folder";
-    for (const char* name : {"VuzFshare", "VuzFshare0", "VuzFshare1"}) {
-      HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
-      EXPECT_EQ(mapping, nullptr) << name << " still exists";
-      if (mapping) CloseHandle(mapping);
-    }
-  }
-  // No temporary file and no run folder in the temporary folder beyond
-  // what was there when the game was installed.
-  void ExpectNothingLeftInTheTemporaryFolders() {
     EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
     EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFoldersBefore);
     EXPECT_EQ(FilesMatching(SystemTempDirectory() + "vt3_*"), std::vector<std::string>()) << "left in the system's";
+    EXPECT_EQ(FilesMatching(GameFile("tmp*.tmp")), std::vector<std::string>()) << "left in the game folder";
+    // The run's own folder, wherever it was made.
+    EXPECT_EQ(FilesMatching(GameFile("vt3_*")), std::vector<std::string>()) << "left in the game folder";
+    EXPECT_FALSE(AnySectionExists()) << "a payload or control section still exists";
   }
   // A failed update: the old game, no temporary file, none of the
   // finishing steps (ReadMe, shortcut, lobby key), so the next run repeats it all.
