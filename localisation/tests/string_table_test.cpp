@@ -15,10 +15,7 @@ namespace {
 // Loads a table text the way a file on disk is loaded: the whole text, no skip.
 int32_t LoadText(StringTable& table, const std::string& text, int32_t language = 0) {
   MemoryFile* stream = MemoryFileOpen("test.csv", "rbm");
-  if (!text.empty()) {
-    unsigned char* buffer = MemoryFileAllocate(stream, static_cast<uint32_t>(text.size()));
-    std::copy(text.begin(), text.end(), buffer);
-  }
+  if (!text.empty()) text.copy(reinterpret_cast<char*>(MemoryFileAllocate(stream, uint32_t(text.size()))), text.size());
   return table.LoadStream(stream, language, false);
 }
 

@@ -17,14 +17,12 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK BoxProbeHook(int code, WPARAM 
     if (shown && shown == LoadIcon(nullptr, IDI_INFORMATION)) answer = kBoxIconInformation;
     else if (shown && shown == LoadIcon(nullptr, IDI_ERROR)) answer = kBoxIconError;
     HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kBoxProbeMapping);
-    if (mapping) {
-      LONG* view = static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-      if (view) {
-        InterlockedExchange(view, answer);
-        UnmapViewOfFile(view);
-      }
-      CloseHandle(mapping);
+    LONG* view = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG))) : nullptr;
+    if (view) {
+      InterlockedExchange(view, answer);
+      UnmapViewOfFile(view);
     }
+    if (mapping) CloseHandle(mapping);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

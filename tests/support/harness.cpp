@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include <commctrl.h>
 #include <tlhelp32.h>
@@ -43,14 +45,9 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool ReadFileBytes(const std::string& path, std::string* bytes) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  bytes->clear();
-  char chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->append(chunk, got);
-  std::fclose(file);
-  return true;
+  std::ifstream file(path, std::ios::binary);
+  if (file) bytes->assign(std::istreambuf_iterator<char>(file), {});
+  return bool(file);
 }
 
 std::string FileBytes(const std::string& path) {

@@ -33,13 +33,6 @@ void Append(const char* format, ...) {
   std::fclose(file);
 }
 
-bool Contains(const char* text, const char* part) {
-  size_t a = std::strlen(text), b = std::strlen(part);
-  for (size_t at = 0; at + b <= a; ++at)
-    if (_strnicmp(text + at, part, b) == 0) return true;
-  return false;
-}
-
 }  // namespace
 
 BOOL FlushFileCall(HANDLE file) {
@@ -51,7 +44,8 @@ BOOL FlushFileCall(HANDLE file) {
   Append("file %s", path);
   char fail[MAX_PATH], error[16] = "112";
   DWORD length = GetEnvironmentVariableA("VT3_FLUSH_FAIL", fail, MAX_PATH);
-  if (length && length < MAX_PATH && Contains(path, fail)) {
+  // Compared in lower case: a final path may spell a folder as the disk does.
+  if (length && length < MAX_PATH && std::strstr(_strlwr(path), _strlwr(fail))) {
     GetEnvironmentVariableA("VT3_FLUSH_ERROR", error, sizeof error);
     SetLastError(std::strtoul(error, nullptr, 10));
     return FALSE;
