@@ -21,7 +21,6 @@ TEST(HeldFolder, NamesInItReachTheHeldFolderWhichCannotBeMovedMeanwhile) {
     HeldFolder folder;
     ASSERT_TRUE(folder.Open(folderPath.c_str()));
     EXPECT_FALSE(MoveFileA(folderPath.c_str(), (folderPath + " moved").c_str())) << "the held folder was renamed";
-    EXPECT_FALSE(RemoveDirectoryA(folderPath.c_str()));
 
     const std::string written = folderPath + "\\tmp0123456789abcdef.tmp";
     HeldFile game;
@@ -56,7 +55,7 @@ TEST(HeldFolder, EveryLinkKindOfReparsePointIsRefused) {
     HeldFolder narrow, wide;
     EXPECT_NE(narrow.Hold(folderPath.c_str()), kind.second) << kind.first;
     EXPECT_NE(wide.HoldWide(widePath.c_str()), kind.second) << kind.first;
-    if (!kind.second) EXPECT_FALSE(MoveFileA(folderPath.c_str(), (folderPath + " moved").c_str())) << kind.first;
+    EXPECT_TRUE(kind.second || !MoveFileA(folderPath.c_str(), (folderPath + " moved").c_str())) << kind.first;
   }
   SetEnvironmentVariableA("VT3_FOLDER_TAG", nullptr);
   EXPECT_TRUE(RemoveTree(folderPath));
