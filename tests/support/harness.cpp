@@ -14,8 +14,7 @@
 
 std::string Sibling(const char* name) {
   char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string result(path, length);
+  std::string result(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
   return result.substr(0, result.find_last_of('\\') + 1) + name;
 }
 
@@ -229,8 +228,7 @@ HWND FindProgressBar(DWORD processId) {
 
 BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
   BoxSeen seen;
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs;) {
     DWORD_PTR position = 0, high = 0;
     HWND bar = FindProgressBar(GetProcessId(process));
     // A bar that is being destroyed answers through DefWindowProc, 0 to

@@ -28,7 +28,7 @@ TEST(WininitRename, AddsToTheEndOfTheSectionAndKeepsEverythingElse) {
     std::vector<char> out(RenameTextCapacity(c.before.size(), line));
     size_t length = AddRenameLine(c.before.data(), c.before.size(), line, out.data(), out.size());
     EXPECT_EQ(std::string(out.data(), length), c.after) << c.before;
-    EXPECT_EQ(AddRenameLine(c.before.data(), c.before.size(), line, out.data(), out.size() - 1), 0u) << "one byte short";
+    EXPECT_EQ(AddRenameLine(c.before.data(), c.before.size(), line, out.data(), out.size() - 1), 0u) << "a byte short";
   }
 }
 
