@@ -241,12 +241,10 @@ BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
     DWORD owner = 0;
     if (box) GetWindowThreadProcessId(box, &owner);
     if (box && owner == GetProcessId(process) && GetDlgItem(box, 0xFFFF) && GetDlgItem(box, IDOK)) {
-      char text[4096] = {};
-      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-      seen.text = text;
-      WCHAR wide[4096] = {};
-      GetDlgItemTextW(box, 0xFFFF, wide, 4096);
-      seen.wideText = wide;
+      seen.text.resize(4096);
+      seen.text.resize(GetDlgItemTextA(box, 0xFFFF, &seen.text[0], 4096));
+      seen.wideText.resize(4096);
+      seen.wideText.resize(GetDlgItemTextW(box, 0xFFFF, &seen.wideText[0], 4096));
       seen.icon = ProbeIcon(box);
       PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
       return seen;

@@ -8,7 +8,7 @@
 // files it replaced (at most 250).
 //   link_racer VICTIM STOPFILE FOLDER...
 //
-// folder_racer (VT3_FOLDER_RACER) watches folders for new run folders
+// folder_racer watches folders for new run folders
 // ("vt3_..."), and removes or renames each one it can through Windows as
 // soon as it appears, while it is still empty; where it succeeds, a link to
 // VICTIM, a folder of its own, takes its place, hoping that the elevated
@@ -29,11 +29,7 @@
 
 namespace {
 
-#ifdef VT3_FOLDER_RACER
-constexpr bool kFolders = true;
-#else
-constexpr bool kFolders = false;
-#endif
+constexpr bool kFolders = VT3_FOLDER_RACER;  // 1 for folder_racer, 0 for link_racer
 
 // What the racer is after: run folders in `folder`, or files in it and in
 // the folders below it, `depth` levels down.
