@@ -69,14 +69,12 @@ TEST(PayloadSection, HoldsTheLengthThenThePayloadScrambledWhetherStoredPlainOrPa
 // own-file-read-unproven.
 TEST(PayloadView, ReadsOnlyTheFileTheProgramRunsFromAndLetsGoOfIt) {
   for (uint32_t id : {200u, 201u, 205u}) {
-    const void* address;
-    {
-      PayloadView payload;
-      ASSERT_TRUE(payload.Open(id));
-      EXPECT_TRUE(payload.FromFile()) << id;
-      EXPECT_TRUE(std::string(reinterpret_cast<const char*>(payload.Bytes()), payload.Size()) == Resource(id)) << id;
-      address = payload.Bytes();
-    }
+    auto payload = std::make_unique<PayloadView>();
+    ASSERT_TRUE(payload->Open(id));
+    EXPECT_TRUE(payload->FromFile()) << id;
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(payload->Bytes()), payload->Size()) == Resource(id)) << id;
+    const void* address = payload->Bytes();
+    payload.reset();
     MEMORY_BASIC_INFORMATION region;
     ASSERT_NE(VirtualQuery(address, &region, sizeof region), 0u);
     EXPECT_EQ(region.State, static_cast<DWORD>(MEM_FREE)) << id;
@@ -98,10 +96,7 @@ TEST(PayloadView, ReadsOnlyTheFileTheProgramRunsFromAndLetsGoOfIt) {
     HANDLE process = StartProcess("\"" + probe + "\" \"vt3 view probe ready\" \"vt3 view probe go\"");
     ASSERT_NE(process, nullptr);
     EXPECT_EQ(WaitForSingleObject(ready, 30000), WAIT_OBJECT_0);
-    if (swapped) {
-      EXPECT_TRUE(MoveFileA(probe.c_str(), (probe + ".old").c_str()));
-      EXPECT_TRUE(WriteFileBytes(probe, impostor));
-    }
+    EXPECT_TRUE(!swapped || (MoveFileA(probe.c_str(), (probe + ".old").c_str()) && WriteFileBytes(probe, impostor)));
     SetEvent(go);
     // Its own file while it keeps its name, its image once it has not.
     EXPECT_EQ(FinishProcess(process), swapped ? 1u : 0u);
