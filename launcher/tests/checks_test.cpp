@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "launcher/status.h"
 #include "launcher/status_message.h"
 #include "launcher/update_run.h"
+#include "tests/support/harness.h"
 
 namespace {
 
@@ -43,6 +46,18 @@ TEST(Checks, AFilteredAdministratorGetsTheAdministratorMessage) {
 TEST(Checks, DiskSpaceOfTheGameDrive) {
   EXPECT_FALSE(HasEnoughDiskSpace("c:\\Games\\Vantor 3", 1ull << 60));
   EXPECT_TRUE(HasEnoughDiskSpace("\\\\server\\share\\Vantor 3", 1ull << 60));
+}
+
+// Windows starts the shipped launcher with administrator rights, as its
+// manifest asks (the payloads, the table and the dialog show in every
+// update), read from the file itself.
+TEST(LauncherResources, ManifestRequiresAdministrators) {
+  HMODULE module = LoadLibraryExA(Sibling("Vt3update.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC manifest = module ? FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
+  ASSERT_NE(manifest, nullptr);
+  std::string text(static_cast<const char*>(LockResource(LoadResource(module, manifest))), SizeofResource(module, manifest));
+  EXPECT_NE(text.find("requireAdministrator"), std::string::npos);
+  FreeLibrary(module);
 }
 
 }  // namespace
