@@ -190,21 +190,16 @@ DWORD FindProcess(const char* suffix) {
 namespace {
 
 long ProbeIcon(HWND box) {
-  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kBoxProbeMapping);
-  LONG* answer = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
   long icon = 0;
   HMODULE dll = LoadLibraryA(Sibling("box_probe.dll").c_str());
   HOOKPROC hook = dll ? reinterpret_cast<HOOKPROC>(GetProcAddress(dll, "BoxProbeHook")) : nullptr;
   HHOOK installed = hook ? SetWindowsHookExA(WH_GETMESSAGE, hook, dll, GetWindowThreadProcessId(box, nullptr)) : nullptr;
-  if (answer && installed) {
-    *answer = 0;
-    for (int attempt = 0; attempt < 200 && *answer == 0; ++attempt, Sleep(10)) PostMessageA(box, WM_NULL, 0, 0);
-    icon = *answer;
+  for (int attempt = 0; installed && attempt < 200 && !icon; ++attempt, Sleep(10)) {
+    PostMessageA(box, WM_NULL, 0, 0);
+    icon = static_cast<long>(reinterpret_cast<LONG_PTR>(GetPropA(box, kBoxProbeProperty)));
   }
   if (installed) UnhookWindowsHookEx(installed);
   if (dll) FreeLibrary(dll);
-  if (answer) UnmapViewOfFile(answer);
-  if (mapping) CloseHandle(mapping);
   return icon;
 }
 
