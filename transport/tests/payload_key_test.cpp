@@ -18,10 +18,9 @@ TEST(PayloadKey, SameWithinOnePeriodAndRebuiltByTheDataStage) {
     uint32_t key = PayloadKeyFromTime(start);
     int64_t periodStart = static_cast<int64_t>(start) - remainder;
     EXPECT_TRUE(periodStart < INT32_MIN || PayloadKeyFromTime(static_cast<int32_t>(periodStart)) == key) << start;
-    for (int64_t delay : {0, 600, kKeyPeriod - 1}) {
-      if (start + delay > INT32_MAX) continue;
-      EXPECT_EQ(RebuildPayloadKey(static_cast<int32_t>(start + delay), remainder), key) << start << " +" << delay;
-    }
+    for (int64_t delay : {0, 600, kKeyPeriod - 1})
+      EXPECT_TRUE(start + delay > INT32_MAX || RebuildPayloadKey(static_cast<int32_t>(start + delay), remainder) == key)
+          << start << " +" << delay;
   }
 }
 
