@@ -87,7 +87,7 @@ TEST(GameFolder, EveryFormWindowsAcceptsHasOneNormalFormTheRestIsRefused) {
   for (const auto& c : cases) {
     LeadByteTest isLeadByte = c.shiftJis ? ShiftJisLeadByte : nullptr;
     EXPECT_EQ(Normal(c.value, isLeadByte), c.normal) << c.value;
-    if (c.normal != "refused") EXPECT_EQ(Normal(c.normal, isLeadByte), c.normal) << "not stable: " << c.value;
+    EXPECT_TRUE(c.normal == "refused" || Normal(c.normal, isLeadByte) == c.normal) << "not stable: " << c.value;
   }
 }
 

@@ -48,9 +48,8 @@ TEST(Checks, DiskSpaceOfTheGameDrive) {
   EXPECT_TRUE(HasEnoughDiskSpace("\\\\server\\share\\Vantor 3", 1ull << 60));
 }
 
-// Windows starts the shipped launcher with administrator rights, as its
-// manifest asks (the payloads, the table and the dialog show in every
-// update), read from the file itself.
+// The shipped launcher's manifest, read from the file itself, asks for
+// administrator rights (its payloads, table and dialog show in every update).
 TEST(LauncherResources, ManifestRequiresAdministrators) {
   HMODULE module = LoadLibraryExA(Sibling("Vt3update.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   HRSRC manifest = module ? FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
