@@ -71,8 +71,7 @@ bool RemoveTree(const std::string& path) {
     else DeleteFileA(child.c_str());
   }
   // A drive's root stays: Wine would remove the folder a drive letter stands for.
-  bool driveRoot = path.size() <= 3 && path.size() >= 2 && path[1] == ':';
-  if (driveRoot) return FilesMatching(path + "\\*").empty();
+  if (path.size() <= 3 && path.size() >= 2 && path[1] == ':') return FilesMatching(path + "\\*").empty();
   RemoveDirectoryA(path.c_str());
   return !FileExists(path);
 }

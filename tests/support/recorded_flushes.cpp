@@ -17,6 +17,7 @@
 
 #include "launcher/disk_free_space_call.h"
 #include "platform/files/disk_flush.h"
+#include "platform/system/system_library.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ void Append(const std::string& line) {
 }  // namespace
 
 BOOL FlushFileCall(HANDLE file) {
-  typedef DWORD(WINAPI * FinalPath)(HANDLE, LPSTR, DWORD, DWORD);
-  auto finalPath = reinterpret_cast<FinalPath>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  auto finalPath = KernelFunction<DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD)>("GetFinalPathNameByHandleA");
   char path[1024] = "?";
   if (finalPath) finalPath(file, path, sizeof path, 0);
   Append(std::string("file ") + path);
