@@ -27,15 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (length < 3 || length > kLongestGameFolder) std::abort();
   if (!NormalGameFolder(folder, isLeadByte, again) || std::strcmp(folder, again) != 0) std::abort();
   if (!JoinInFolder(path, sizeof path, folder, "data\\players\\joystick.ini")) std::abort();
-  bool driveRoot = length == 3 && folder[1] == ':';
+  bool root = length == 3 && folder[1] == ':';  // a drive's root keeps its separator
   for (size_t i = 0; i < length; ++i) {
     unsigned char c = static_cast<unsigned char>(folder[i]);
-    if (isLeadByte && isLeadByte(c)) {
-      ++i;
-      continue;
-    }
-    bool last = i + 1 == length;
-    if (c == '/' || (c == '\\' && i > 1 && (folder[i + 1] == '\\' || (last && !driveRoot)))) std::abort();
+    if (isLeadByte && isLeadByte(c)) ++i;  // a second byte is no separator
+    else if (c == '/' || (c == '\\' && i > 1 && (folder[i + 1] == '\\' || (!folder[i + 1] && !root)))) std::abort();
   }
   return 0;
 }

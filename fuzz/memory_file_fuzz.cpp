@@ -21,29 +21,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return value;
   };
   while (i < size) {
-    switch (data[i++] % 4) {
-      case 0: {
-        uint32_t count = next32() % 4096;
-        unsigned char* buffer = MemoryFileAllocate(stream, count);
-        if (buffer) std::memset(buffer, 0xA5, count);
-        break;
-      }
-      case 1: {
-        int32_t c = MemoryFileGetc(stream);
-        if (c < -1 || c > 255) std::abort();
-        break;
-      }
-      case 2: {
-        int32_t offset = static_cast<int32_t>(next32());
-        int32_t origin = static_cast<int32_t>(next32() % 5);
-        int32_t before = stream->position;
-        if (MemoryFileSeek(stream, offset, origin) != 0 && stream->position != before) std::abort();
-        break;
-      }
-      default:
-        while (MemoryFileGetc(stream) >= 0) {
-        }
-        break;
+    const int operation = data[i++] % 4;
+    if (operation == 0) {
+      uint32_t count = next32() % 4096;
+      unsigned char* buffer = MemoryFileAllocate(stream, count);
+      if (buffer) std::memset(buffer, 0xA5, count);
+    } else if (operation == 1) {
+      int32_t c = MemoryFileGetc(stream);
+      if (c < -1 || c > 255) std::abort();
+    } else if (operation == 2) {
+      int32_t offset = static_cast<int32_t>(next32());
+      int32_t origin = static_cast<int32_t>(next32() % 5), before = stream->position;
+      if (MemoryFileSeek(stream, offset, origin) != 0 && stream->position != before) std::abort();
+    } else {
+      while (MemoryFileGetc(stream) >= 0) continue;
     }
     if (stream->position < 0 || stream->position > stream->length || stream->length > stream->capacity) std::abort();
   }

@@ -12,9 +12,9 @@ namespace {
 // run every shape end to end. A string stored without its terminator is
 // still read terminated, or not at all.
 TEST(GameSettings, ReadsAnUnterminatedStringTerminatedOrNotAtAll) {
-  ASSERT_TRUE(SetMachineString(kGameKeyPath, "Nine", "123456789"));  // makes the key
   HKEY raw;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGameKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr),
+            ERROR_SUCCESS);
   RegSetValueExA(raw, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("abcdefghij"), 10);
   char small[10], larger[64];
   EXPECT_FALSE(ReadGameSetting("Bare", small, sizeof small));

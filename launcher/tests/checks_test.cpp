@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "launcher/status.h"
 #include "launcher/status_message.h"
 #include "launcher/update_run.h"
+#include "tests/support/harness.h"
 
 namespace {
 
@@ -43,6 +46,17 @@ TEST(Checks, AFilteredAdministratorGetsTheAdministratorMessage) {
 TEST(Checks, DiskSpaceOfTheGameDrive) {
   EXPECT_FALSE(HasEnoughDiskSpace("c:\\Games\\Vantor 3", 1ull << 60));
   EXPECT_TRUE(HasEnoughDiskSpace("\\\\server\\share\\Vantor 3", 1ull << 60));
+}
+
+// The shipped launcher's manifest, read from the file itself, asks for
+// administrator rights (its payloads, table and dialog show in every update).
+TEST(LauncherResources, ManifestRequiresAdministrators) {
+  HMODULE module = LoadLibraryExA(Sibling("Vt3update.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC manifest = module ? FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
+  ASSERT_NE(manifest, nullptr);
+  std::string text(static_cast<const char*>(LockResource(LoadResource(module, manifest))), SizeofResource(module, manifest));
+  EXPECT_NE(text.find("requireAdministrator"), std::string::npos);
+  FreeLibrary(module);
 }
 
 }  // namespace

@@ -15,10 +15,7 @@ namespace {
 // Loads a table text the way a file on disk is loaded: the whole text, no skip.
 int32_t LoadText(StringTable& table, const std::string& text, int32_t language = 0) {
   MemoryFile* stream = MemoryFileOpen("test.csv", "rbm");
-  if (!text.empty()) {
-    unsigned char* buffer = MemoryFileAllocate(stream, static_cast<uint32_t>(text.size()));
-    std::copy(text.begin(), text.end(), buffer);
-  }
+  if (!text.empty()) text.copy(reinterpret_cast<char*>(MemoryFileAllocate(stream, uint32_t(text.size()))), text.size());
   return table.LoadStream(stream, language, false);
 }
 
@@ -120,6 +117,22 @@ TEST(TableLimits, LinesUpTo8191AndFieldsUpTo4095Fit) {
   // Doubled quotes count as one character each.
   ASSERT_EQ(LoadText(table, "L;E\r\nA;\"" + std::string(4094, 'q') + "\"\"\"\r\n"), 0);
   EXPECT_EQ(std::strlen(table.Lookup("A")), 4095u);
+}
+
+// The table's stream: reading, seeking, odd input and the name's bound are
+// the fuzz target's; these are the modes and an allocation that fails.
+TEST(MemoryFile, ReadModesOnlyAndNoLengthWithoutData) {
+  MemoryFile* stream = MemoryFileOpen("no/such/file", "R");
+  ASSERT_NE(stream, nullptr);  // a missing file is an empty stream
+  EXPECT_EQ(MemoryFileClose(stream), 0);
+  for (const char* mode : {static_cast<const char*>(nullptr), "b", "wb"}) EXPECT_EQ(MemoryFileOpen("x", mode), nullptr);
+  EXPECT_EQ(MemoryFileOpen(nullptr, "rb"), nullptr);
+  stream = MemoryFileOpen("x", "rbm");
+  ASSERT_NE(MemoryFileAllocate(stream, 2), nullptr);
+  EXPECT_EQ(MemoryFileAllocate(stream, 0xFFFFFFF0u), nullptr);
+  EXPECT_EQ(stream->length, 0);
+  EXPECT_EQ(MemoryFileGetc(stream), -1);
+  EXPECT_EQ(MemoryFileClose(stream), 0);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Hook DLL for the tests' message-box observer. Set as a WH_GETMESSAGE hook
 // on the box's thread, it runs inside the process that shows the box, where
 // the box's icon can be compared with the system's icons; the answer goes
-// back through the named mapping "Vt3BoxProbe": 1 information, 2 error,
+// back as the box's window property "Vt3BoxProbe": 1 information, 2 error,
 // 3 another icon or none.
 #include <windows.h>
 
@@ -16,15 +16,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK BoxProbeHook(int code, WPARAM 
     LONG answer = 3;
     if (shown && shown == LoadIcon(nullptr, IDI_INFORMATION)) answer = kBoxIconInformation;
     else if (shown && shown == LoadIcon(nullptr, IDI_ERROR)) answer = kBoxIconError;
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kBoxProbeMapping);
-    if (mapping) {
-      LONG* view = static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-      if (view) {
-        InterlockedExchange(view, answer);
-        UnmapViewOfFile(view);
-      }
-      CloseHandle(mapping);
-    }
+    SetPropA(box, kBoxProbeProperty, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(answer)));
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

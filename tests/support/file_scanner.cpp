@@ -32,8 +32,7 @@ void Note(const char* log, const char* what, const WCHAR* path, DWORD error) {
   WideCharToMultiByte(CP_ACP, 0, path, -1, name, sizeof name - 1, nullptr, nullptr);
   FILE* file = std::fopen(log, "a");
   if (!file) return;
-  if (error) std::fprintf(file, "%s %s %lu\n", what, name, error);
-  else std::fprintf(file, "%s %s\n", what, name);
+  std::fprintf(file, error ? "%s %s %lu\n" : "%s %s\n", what, name, error);
   std::fclose(file);
 }
 
@@ -41,8 +40,7 @@ void Note(const char* log, const char* what, const WCHAR* path, DWORD error) {
 
 int main(int argc, char** argv) {
   if (argc != 3 && !(argc == 4 && !std::strcmp(argv[3], "exclusive"))) return 255;
-  DWORD share = argc == 4 ? 0 : FILE_SHARE_READ;
-  DWORD holdMs = std::strtoul(argv[1], nullptr, 10);
+  DWORD share = argc == 4 ? 0 : FILE_SHARE_READ, holdMs = std::strtoul(argv[1], nullptr, 10);
   const char* log = argv[2];
   HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                       kScannerPathChars * sizeof(WCHAR), kScannerMapping);
@@ -55,37 +53,36 @@ int main(int argc, char** argv) {
   std::vector<Held> held;
   std::vector<std::pair<std::wstring, DWORD>> pending;  // a path, and until when it is tried
   int count = 0;
-  // Holds the file when it can be opened; the error when not.
-  auto hold = [&](const WCHAR* path) -> DWORD {
-    HANDLE file = CreateFileW(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError();
-    held.push_back({file, GetTickCount() + holdMs});
-    ++count;
-    Note(log, "held", path, 0);
-    return 0;
-  };
-  for (;;) {
+  // Holds each file asked for that it can open; one it cannot open yet is
+  // tried again until its time is up. The wait until the next thing to do.
+  auto holdPending = [&]() -> DWORD {
     DWORD now = GetTickCount(), timeout = INFINITE;
     for (size_t i = 0; i < pending.size();) {
-      DWORD error = hold(pending[i].first.c_str());
+      const WCHAR* path = pending[i].first.c_str();
+      HANDLE file = CreateFileW(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+      DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
       if (error == ERROR_SHARING_VIOLATION && static_cast<LONG>(pending[i].second - now) > 0) {
         timeout = 5;
         ++i;
         continue;
       }
-      if (error) Note(log, "missed", pending[i].first.c_str(), error);
+      if (!error) held.push_back({file, now + holdMs});
+      count += !error;
+      Note(log, error ? "missed" : "held", path, error);
       pending.erase(pending.begin() + i);
     }
-    timeout = ReleaseExpiredHolds(&held, now, timeout);
+    return ReleaseExpiredHolds(&held, now, timeout);
+  };
+  for (;;) {
     HANDLE waits[] = {stop, ask};
-    DWORD woken = WaitForMultipleObjects(2, waits, FALSE, timeout);
+    DWORD woken = WaitForMultipleObjects(2, waits, FALSE, holdPending());
     if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) break;
     if (woken != WAIT_OBJECT_0 + 1) continue;
     WCHAR path[kScannerPathChars];
     lstrcpynW(path, shared, kScannerPathChars);
-    DWORD error = hold(path);
-    if (!share && error == ERROR_SHARING_VIOLATION) pending.push_back({path, GetTickCount() + 2000});
-    else if (error) Note(log, "missed", path, error);
+    // Only an exclusive scanner waits for the update to let go of a file.
+    pending.push_back({path, GetTickCount() + (share ? 0 : 2000)});
+    holdPending();
     SetEvent(holds);
   }
   for (const Held& file : held) CloseHandle(file.file);

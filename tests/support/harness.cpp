@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include <commctrl.h>
 #include <tlhelp32.h>
@@ -12,8 +14,7 @@
 
 std::string Sibling(const char* name) {
   char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string result(path, length);
+  std::string result(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
   return result.substr(0, result.find_last_of('\\') + 1) + name;
 }
 
@@ -43,14 +44,9 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool ReadFileBytes(const std::string& path, std::string* bytes) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  bytes->clear();
-  char chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->append(chunk, got);
-  std::fclose(file);
-  return true;
+  std::ifstream file(path, std::ios::binary);
+  if (file) bytes->assign(std::istreambuf_iterator<char>(file), {});
+  return bool(file);
 }
 
 std::string FileBytes(const std::string& path) {
@@ -75,8 +71,7 @@ bool RemoveTree(const std::string& path) {
     else DeleteFileA(child.c_str());
   }
   // A drive's root stays: Wine would remove the folder a drive letter stands for.
-  bool driveRoot = path.size() <= 3 && path.size() >= 2 && path[1] == ':';
-  if (driveRoot) return FilesMatching(path + "\\*").empty();
+  if (path.size() <= 3 && path.size() >= 2 && path[1] == ':') return FilesMatching(path + "\\*").empty();
   RemoveDirectoryA(path.c_str());
   return !FileExists(path);
 }
@@ -194,21 +189,16 @@ DWORD FindProcess(const char* suffix) {
 namespace {
 
 long ProbeIcon(HWND box) {
-  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kBoxProbeMapping);
-  LONG* answer = mapping ? static_cast<LONG*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
   long icon = 0;
   HMODULE dll = LoadLibraryA(Sibling("box_probe.dll").c_str());
   HOOKPROC hook = dll ? reinterpret_cast<HOOKPROC>(GetProcAddress(dll, "BoxProbeHook")) : nullptr;
   HHOOK installed = hook ? SetWindowsHookExA(WH_GETMESSAGE, hook, dll, GetWindowThreadProcessId(box, nullptr)) : nullptr;
-  if (answer && installed) {
-    *answer = 0;
-    for (int attempt = 0; attempt < 200 && *answer == 0; ++attempt, Sleep(10)) PostMessageA(box, WM_NULL, 0, 0);
-    icon = *answer;
+  for (int attempt = 0; installed && attempt < 200 && !icon; ++attempt, Sleep(10)) {
+    PostMessageA(box, WM_NULL, 0, 0);
+    icon = static_cast<long>(reinterpret_cast<LONG_PTR>(GetPropA(box, kBoxProbeProperty)));
   }
   if (installed) UnhookWindowsHookEx(installed);
   if (dll) FreeLibrary(dll);
-  if (answer) UnmapViewOfFile(answer);
-  if (mapping) CloseHandle(mapping);
   return icon;
 }
 
@@ -232,8 +222,7 @@ HWND FindProgressBar(DWORD processId) {
 
 BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
   BoxSeen seen;
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs;) {
     DWORD_PTR position = 0, high = 0;
     HWND bar = FindProgressBar(GetProcessId(process));
     // A bar that is being destroyed answers through DefWindowProc, 0 to
@@ -246,12 +235,10 @@ BoxSeen ObserveBox(HANDLE process, DWORD timeoutMs) {
     DWORD owner = 0;
     if (box) GetWindowThreadProcessId(box, &owner);
     if (box && owner == GetProcessId(process) && GetDlgItem(box, 0xFFFF) && GetDlgItem(box, IDOK)) {
-      char text[4096] = {};
-      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-      seen.text = text;
-      WCHAR wide[4096] = {};
-      GetDlgItemTextW(box, 0xFFFF, wide, 4096);
-      seen.wideText = wide;
+      seen.text.resize(4096);
+      seen.text.resize(GetDlgItemTextA(box, 0xFFFF, &seen.text[0], 4096));
+      seen.wideText.resize(4096);
+      seen.wideText.resize(GetDlgItemTextW(box, 0xFFFF, &seen.wideText[0], 4096));
       seen.icon = ProbeIcon(box);
       PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
       return seen;

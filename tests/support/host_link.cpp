@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/system/system_library.h"
+
 namespace {
 
 std::wstring Wide(const std::string& text, UINT codePage) {
@@ -11,9 +13,7 @@ std::wstring Wide(const std::string& text, UINT codePage) {
 
 // Wine's own export: the Unix name of a Windows path.
 std::string UnixName(const std::wstring& path) {
-  typedef char*(__cdecl * UnixNameFunction)(const wchar_t*);
-  auto unixName = reinterpret_cast<UnixNameFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  auto unixName = KernelFunction<char*(__cdecl*)(const wchar_t*)>("wine_get_unix_file_name");
   char* name = unixName && !path.empty() ? unixName(path.c_str()) : nullptr;
   if (!name) return "";
   std::string result = name;

@@ -10,48 +10,37 @@
 // check is recorded there too: "disk ROOT", the root it asked about.
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "launcher/disk_free_space_call.h"
 #include "platform/files/disk_flush.h"
+#include "platform/system/system_library.h"
 
 namespace {
 
-void Append(const char* format, ...) {
+void Append(const std::string& line) {
   char log[MAX_PATH];
   DWORD length = GetEnvironmentVariableA("VT3_FLUSH_LOG", log, MAX_PATH);
   FILE* file = length && length < MAX_PATH ? std::fopen(log, "ab") : nullptr;
   if (!file) return;
-  va_list arguments;
-  va_start(arguments, format);
-  std::vfprintf(file, format, arguments);
-  va_end(arguments);
-  std::fputc('\n', file);
+  std::fprintf(file, "%s\n", line.c_str());
   std::fclose(file);
-}
-
-bool Contains(const char* text, const char* part) {
-  size_t a = std::strlen(text), b = std::strlen(part);
-  for (size_t at = 0; at + b <= a; ++at)
-    if (_strnicmp(text + at, part, b) == 0) return true;
-  return false;
 }
 
 }  // namespace
 
 BOOL FlushFileCall(HANDLE file) {
-  typedef DWORD(WINAPI * FinalPath)(HANDLE, LPSTR, DWORD, DWORD);
-  auto finalPath = reinterpret_cast<FinalPath>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  auto finalPath = KernelFunction<DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD)>("GetFinalPathNameByHandleA");
   char path[1024] = "?";
   if (finalPath) finalPath(file, path, sizeof path, 0);
-  Append("file %s", path);
+  Append(std::string("file ") + path);
   char fail[MAX_PATH], error[16] = "112";
   DWORD length = GetEnvironmentVariableA("VT3_FLUSH_FAIL", fail, MAX_PATH);
-  if (length && length < MAX_PATH && Contains(path, fail)) {
+  // Compared in lower case: a final path may spell a folder as the disk does.
+  if (length && length < MAX_PATH && std::strstr(_strlwr(path), _strlwr(fail))) {
     GetEnvironmentVariableA("VT3_FLUSH_ERROR", error, sizeof error);
     SetLastError(std::strtoul(error, nullptr, 10));
     return FALSE;
@@ -60,35 +49,28 @@ BOOL FlushFileCall(HANDLE file) {
 }
 
 LONG FlushKeyCall(HKEY key) {
-  char line[2048] = "key";
+  std::string line = "key";
   for (DWORD index = 0;; ++index) {
     char name[256];
-    BYTE data[1024];
-    DWORD nameSize = sizeof name, type = 0, size = sizeof data;
-    LONG result = RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &size);
+    DWORD data[256], nameSize = sizeof name, type = 0, size = sizeof data;
+    LONG result = RegEnumValueA(key, index, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
     if (result == ERROR_MORE_DATA) continue;
     if (result != ERROR_SUCCESS) break;
-    DWORD value = 0;
-    std::memcpy(&value, data, sizeof value);
-    if (type == REG_DWORD && !std::strncmp(name, "Update ", 7) && std::strlen(line) + nameSize + 16 < sizeof line)
-      std::sprintf(line + std::strlen(line), " %s=%lu", name, value);
-    if (type == REG_SZ && !std::strcmp(name, "Joystick step") && std::strlen(line) + 16 < sizeof line)
-      std::strcat(line, " joystick-step");
+    if (type == REG_DWORD && !std::strncmp(name, "Update ", 7))
+      line += " " + std::string(name) + "=" + std::to_string(data[0]);
+    if (type == REG_SZ && !std::strcmp(name, "Joystick step")) line += " joystick-step";
   }
   int waiting = 0;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA("tmp*.tmp", &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do ++waiting;
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  Append("%s tmp:%d", line, waiting);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) ++waiting;
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  Append(line + " tmp:" + std::to_string(waiting));
   return RegFlushKey(key);
 }
 
 BOOL DiskFreeSpaceCall(const char* root, DWORD* sectorsPerCluster, DWORD* bytesPerSector, DWORD* freeClusters,
                        DWORD* totalClusters) {
-  Append("disk %s", root);
+  Append(std::string("disk ") + root);
   return GetDiskFreeSpaceA(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
 }

@@ -22,10 +22,7 @@ int Change(const char* path) {
   int could = 0;
   HANDLE writer = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
-  if (writer != INVALID_HANDLE_VALUE) {
-    could |= 1;
-    CloseHandle(writer);
-  }
+  if (writer != INVALID_HANDLE_VALUE && CloseHandle(writer)) could |= 1;
   std::string moved = std::string(path) + ".moved";
   if (MoveFileA(path, moved.c_str())) {
     could |= 2;

@@ -7,26 +7,20 @@
 
 namespace {
 
-bool Reported(bool read, DWORD* attributes, DWORD* tag) {
-  char kind[32] = {};
-  if (!read || !GetEnvironmentVariableA("VT3_FOLDER_TAG", kind, sizeof kind)) return read;
-  if (lstrcmpA(kind, "unreadable") == 0) return false;
-  *attributes |= 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
-  *tag = std::strtoul(kind, nullptr, 16);
-  return true;
-}
-
 template <typename Entry, typename Char>
 bool ReadEntry(HANDLE(WINAPI* find)(const Char*, Entry*), const Char* path, DWORD* attributes, DWORD* tag) {
   Entry entry = {};
   HANDLE search = find(path, &entry);
-  bool read = search != INVALID_HANDLE_VALUE;
-  if (read) {
-    FindClose(search);
-    *attributes = entry.dwFileAttributes;
-    *tag = entry.dwReserved0;
-  }
-  return Reported(read, attributes, tag);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  *attributes = entry.dwFileAttributes;
+  *tag = entry.dwReserved0;
+  char kind[32] = {};
+  if (!GetEnvironmentVariableA("VT3_FOLDER_TAG", kind, sizeof kind)) return true;
+  if (lstrcmpA(kind, "unreadable") == 0) return false;
+  *attributes |= 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
+  *tag = std::strtoul(kind, nullptr, 16);
+  return true;
 }
 
 }  // namespace

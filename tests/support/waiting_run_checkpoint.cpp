@@ -12,10 +12,12 @@
 
 namespace {
 
-void WaitForEvent(const char* name, DWORD timeout) {
-  HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, name);
+// Sets the test's event `name` (0) or waits for it, where the test made it.
+void UseEvent(const char* name, DWORD waitMs) {
+  HANDLE event = OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name);
   if (!event) return;
-  WaitForSingleObject(event, timeout);
+  if (waitMs) WaitForSingleObject(event, waitMs);
+  else SetEvent(event);
   CloseHandle(event);
 }
 
@@ -25,12 +27,8 @@ void PassRunCheckpoint(const char* step) {
   char pauseAt[64] = {};
   DWORD length = GetEnvironmentVariableA("VT3_PAUSE_AT", pauseAt, sizeof pauseAt);
   if (length && length < sizeof pauseAt && std::strcmp(step, pauseAt) == 0) {
-    HANDLE paused = OpenEventA(EVENT_MODIFY_STATE, FALSE, "Vt3RunPaused");
-    if (paused) {
-      SetEvent(paused);
-      CloseHandle(paused);
-    }
-    WaitForEvent("Vt3RunResume", 60000);
+    UseEvent("Vt3RunPaused", 0);
+    UseEvent("Vt3RunResume", 60000);
   }
-  if (std::strcmp(step, "run folder") == 0) WaitForEvent("Vt3FolderRacerTried", 20000);
+  if (std::strcmp(step, "run folder") == 0) UseEvent("Vt3FolderRacerTried", 20000);
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "tests/support/harness.h"
@@ -32,36 +34,31 @@ std::string Resource(uint32_t id) {
 TEST(PayloadSection, HoldsTheLengthThenThePayloadScrambledWhetherStoredPlainOrPacked) {
   SYSTEM_INFO info;
   GetSystemInfo(&info);
+  const size_t granule = info.dwAllocationGranularity;
   const struct {
     uint32_t stored, plain;
   } cases[] = {{201, 201}, {203, 205}, {204, 201}, {200, 202}};
   int32_t index = 7;
   for (const auto& c : cases) {
-    std::string plain = Resource(c.plain), stored = Resource(c.stored);
+    const std::string plain = Resource(c.plain);
     ASSERT_FALSE(plain.empty()) << c.plain;
-    EXPECT_EQ(stored.compare(0, 4, "COMP") == 0, c.stored != c.plain) << c.stored;
-    SharedSection* section = PublishPayloadSection(c.stored, index);
-    ASSERT_NE(section, nullptr) << c.stored;
+    EXPECT_EQ(Resource(c.stored).compare(0, 4, "COMP") == 0, c.stored != c.plain) << c.stored;
+    std::unique_ptr<SharedSection> section(PublishPayloadSection(c.stored, index));
     // Read as the data stage reads it: opened by its name.
     char name[32];
     snprintf(name, sizeof name, kPayloadSectionFormat, index++);
     SharedSection reader;
-    const unsigned char* view = static_cast<const unsigned char*>(reader.Open(name));
-    ASSERT_NE(view, nullptr) << c.stored;
-    uint32_t length;
-    memcpy(&length, view, 4);
-    ASSERT_EQ(length, plain.size()) << c.stored;
-    MEMORY_BASIC_INFORMATION region;
-    VirtualQuery(view, &region, sizeof region);
-    EXPECT_EQ(region.RegionSize, (length + 4 + info.dwAllocationGranularity - 1) / info.dwAllocationGranularity *
-                                     info.dwAllocationGranularity);
-    std::string sectionBytes(reinterpret_cast<const char*>(view) + 4, region.RegionSize - 4);
-    std::string expected(region.RegionSize - 4, '\0');
-    ScrambleCopyWithKey(&expected[0], plain.data(), length, payloadKey);
-    EXPECT_TRUE(sectionBytes == expected) << c.stored;
+    const char* view = section ? static_cast<const char*>(reader.Open(name)) : nullptr;
+    MEMORY_BASIC_INFORMATION region = {};
+    ASSERT_TRUE(view && VirtualQuery(view, &region, sizeof region)) << c.stored;
+    EXPECT_EQ(region.RegionSize, (plain.size() + 4 + granule - 1) / granule * granule) << c.stored;
+    std::string expected(region.RegionSize, '\0');
+    const uint32_t length = static_cast<uint32_t>(plain.size());
+    std::memcpy(&expected[0], &length, 4);
+    ScrambleCopyWithKey(&expected[4], plain.data(), length, payloadKey);
+    EXPECT_TRUE(std::string(view, region.RegionSize) == expected) << c.stored;
     // Scrambled with the data stage's rule, not merely copied.
-    EXPECT_NE(sectionBytes.compare(0, 4, plain, 0, 4), 0) << c.stored;
-    delete section;
+    EXPECT_NE(expected.compare(4, 4, plain, 0, 4), 0) << c.stored;
   }
   EXPECT_EQ(PublishPayloadSection(999, 8), nullptr);
 }
@@ -72,14 +69,12 @@ TEST(PayloadSection, HoldsTheLengthThenThePayloadScrambledWhetherStoredPlainOrPa
 // own-file-read-unproven.
 TEST(PayloadView, ReadsOnlyTheFileTheProgramRunsFromAndLetsGoOfIt) {
   for (uint32_t id : {200u, 201u, 205u}) {
-    const void* address;
-    {
-      PayloadView payload;
-      ASSERT_TRUE(payload.Open(id));
-      EXPECT_TRUE(payload.FromFile()) << id;
-      EXPECT_TRUE(std::string(reinterpret_cast<const char*>(payload.Bytes()), payload.Size()) == Resource(id)) << id;
-      address = payload.Bytes();
-    }
+    auto payload = std::make_unique<PayloadView>();
+    ASSERT_TRUE(payload->Open(id));
+    EXPECT_TRUE(payload->FromFile()) << id;
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(payload->Bytes()), payload->Size()) == Resource(id)) << id;
+    const void* address = payload->Bytes();
+    payload.reset();
     MEMORY_BASIC_INFORMATION region;
     ASSERT_NE(VirtualQuery(address, &region, sizeof region), 0u);
     EXPECT_EQ(region.State, static_cast<DWORD>(MEM_FREE)) << id;
@@ -101,10 +96,7 @@ TEST(PayloadView, ReadsOnlyTheFileTheProgramRunsFromAndLetsGoOfIt) {
     HANDLE process = StartProcess("\"" + probe + "\" \"vt3 view probe ready\" \"vt3 view probe go\"");
     ASSERT_NE(process, nullptr);
     EXPECT_EQ(WaitForSingleObject(ready, 30000), WAIT_OBJECT_0);
-    if (swapped) {
-      EXPECT_TRUE(MoveFileA(probe.c_str(), (probe + ".old").c_str()));
-      EXPECT_TRUE(WriteFileBytes(probe, impostor));
-    }
+    EXPECT_TRUE(!swapped || (MoveFileA(probe.c_str(), (probe + ".old").c_str()) && WriteFileBytes(probe, impostor)));
     SetEvent(go);
     // Its own file while it keeps its name, its image once it has not.
     EXPECT_EQ(FinishProcess(process), swapped ? 1u : 0u);

@@ -33,14 +33,12 @@ TEST(RetryBudget, BusyFilesWaitFiveSecondsEachAndThirtyInAll) {
   EXPECT_EQ(SleptMs(), 0u);
   EXPECT_EQ(Attempts(true, ERROR_ACCESS_DENIED, 3), 3);
   EXPECT_EQ(SleptMs(), 30u);  // 10, then 20
-  DWORD before = SleptMs();
   int operations = 0;
-  while (SleptMs() < kBusyRetryBudgetMs && operations < 20) {
+  for (DWORD before = SleptMs(); SleptMs() < kBusyRetryBudgetMs && operations < 20; ++operations) {
     Attempts(false);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_LE(SleptMs() - before, kBusyRetryOperationMs);
     before = SleptMs();
-    ++operations;
   }
   EXPECT_EQ(SleptMs(), kBusyRetryBudgetMs);
   EXPECT_EQ(operations, 6);  // five of 5 s, and what was left

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "tests/support/file_closed_hook.h"
 #include "tests/support/harness.h"
@@ -14,7 +16,7 @@ namespace {
 // readers are welcome, a program start and a game that reads its own
 // program file with fopen among them.
 TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
-  std::string path = TempDirectory() + "held_file_test.tmp", read;
+  std::string path = TempDirectory() + "held_file_test.tmp";
   std::string peer = "\"" + Sibling("section_peer.exe") + "\" change \"" + path + "\"";
   std::string bytes(200000, 'x');
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
@@ -22,8 +24,7 @@ TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
     HeldFile held;
     ASSERT_TRUE(held.Write(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()), renamable));
     EXPECT_EQ(RunProcess(peer), 0u) << renamable << ": changed while held";
-    ASSERT_TRUE(ReadFileBytes(path, &read)) << renamable;
-    EXPECT_TRUE(read == bytes);
+    EXPECT_TRUE(FileBytes(path) == bytes) << renamable;
     held.Release();
     EXPECT_EQ(RunProcess(peer) & 4u, 4u) << "the peer cannot delete even a released file";
     // A name already there, perhaps a link to a file of the system, is
@@ -31,8 +32,7 @@ TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
     ASSERT_TRUE(WriteFileBytes(path, bytes)) << renamable;
     HeldFile again;
     EXPECT_FALSE(again.Write(path.c_str(), "y", 1)) << renamable;
-    ASSERT_TRUE(ReadFileBytes(path, &read)) << renamable;
-    EXPECT_TRUE(read == bytes) << renamable;
+    EXPECT_TRUE(FileBytes(path) == bytes) << renamable;
     DeleteFileA(path.c_str());
   }
 }
@@ -55,18 +55,14 @@ TEST(HeldFile, ALinkAnotherFileOrChangedBytesAtAHandOverAreRefused) {
   fileClosedHook = [](const char* name) {
     if (++meddling.calls != meddling.at) return;
     std::string path = name;
-    if (meddling.how == kLink) {
-      meddling.meddled = CreateHardLinkA((path + ".link").c_str(), name, nullptr);
-    } else if (meddling.how == kSwap) {
+    if (meddling.how == kLink) meddling.meddled = CreateHardLinkA((path + ".link").c_str(), name, nullptr);
+    if (meddling.how == kSwap)
       meddling.meddled = MoveFileA(name, (path + ".away").c_str()) && WriteFileBytes(path, "another program's");
-    } else {
-      HANDLE file =
-          CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-      DWORD written = 0;
-      SetFilePointer(file, 70000, nullptr, FILE_BEGIN);
-      meddling.meddled = WriteFile(file, "!", 1, &written, nullptr);
-      CloseHandle(file);
-    }
+    if (meddling.how != kChange) return;
+    // A writer that shares reading and writing, as the C runtime's does.
+    FILE* file = std::fopen(name, "r+b");
+    meddling.meddled = file && std::fseek(file, 70000, SEEK_SET) == 0 && std::fputc('!', file) != EOF;
+    if (file) std::fclose(file);
   };
   std::string path = TempDirectory() + "held_hand_over.tmp", target = TempDirectory() + "held_target.exe";
   std::string bytes(150000, 'b');
@@ -86,6 +82,7 @@ TEST(HeldFile, ALinkAnotherFileOrChangedBytesAtAHandOverAreRefused) {
                {1, kChange, false, true, false, false}, {1, kChange, true, true, false, false},
                {0, kChange, true, false, true, true}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "at " << c.at << ", how " << c.how << ", produced " << c.produced);
     meddling = {c.at, 0, c.how, false};
     ASSERT_TRUE(WriteFileBytes(target, "the old game"));
     HeldFile held;
@@ -93,10 +90,9 @@ TEST(HeldFile, ALinkAnotherFileOrChangedBytesAtAHandOverAreRefused) {
                               : held.Write(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()), true);
     bool renamed = written && held.RenameReplacing(INVALID_HANDLE_VALUE, target.c_str());
     held.Release();
-    EXPECT_EQ(meddling.meddled, c.meddled) << c.at << c.how << c.produced;
-    EXPECT_EQ(written, c.written) << c.at << c.how << c.produced;
-    EXPECT_EQ(renamed, c.renamed) << c.at << c.how << c.produced;
-    EXPECT_TRUE(FileBytes(target) == (c.renamed ? bytes : "the old game")) << c.at << c.how << c.produced;
+    // Whether the meddling worked, and what came of the write and the rename.
+    EXPECT_EQ(std::make_tuple(meddling.meddled, written, renamed), std::make_tuple(c.meddled, c.written, c.renamed));
+    EXPECT_TRUE(FileBytes(target) == (c.renamed ? bytes : "the old game"));
     for (const char* suffix : {"", ".link", ".away"}) DeleteFileA((path + suffix).c_str());
   }
   fileClosedHook = nullptr;

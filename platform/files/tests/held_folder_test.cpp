@@ -21,7 +21,6 @@ TEST(HeldFolder, NamesInItReachTheHeldFolderWhichCannotBeMovedMeanwhile) {
     HeldFolder folder;
     ASSERT_TRUE(folder.Open(folderPath.c_str()));
     EXPECT_FALSE(MoveFileA(folderPath.c_str(), (folderPath + " moved").c_str())) << "the held folder was renamed";
-    EXPECT_FALSE(RemoveDirectoryA(folderPath.c_str()));
 
     const std::string written = folderPath + "\\tmp0123456789abcdef.tmp";
     HeldFile game;
@@ -42,7 +41,7 @@ TEST(HeldFolder, NamesInItReachTheHeldFolderWhichCannotBeMovedMeanwhile) {
 // mount point, a symbolic link, the kinds of WSL and containers), as are
 // kind 0 and an entry that cannot be read; kinds that keep their data in
 // place (deduplication, cloud files, a socket) are folders to hold. Held in
-// the UTF-16 form as in the ANSI one.
+// the UTF-16 form as in the ANSI one, and not to be moved meanwhile.
 TEST(HeldFolder, EveryLinkKindOfReparsePointIsRefused) {
   if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "9x has no reparse points";
   const std::string folderPath = TempDirectory() + "vt3 tagged folder";
@@ -56,13 +55,9 @@ TEST(HeldFolder, EveryLinkKindOfReparsePointIsRefused) {
     HeldFolder narrow, wide;
     EXPECT_NE(narrow.Hold(folderPath.c_str()), kind.second) << kind.first;
     EXPECT_NE(wide.HoldWide(widePath.c_str()), kind.second) << kind.first;
+    EXPECT_TRUE(kind.second || !MoveFileA(folderPath.c_str(), (folderPath + " moved").c_str())) << kind.first;
   }
   SetEnvironmentVariableA("VT3_FOLDER_TAG", nullptr);
-  HeldFolder plain;
-  EXPECT_TRUE(plain.HoldWide(widePath.c_str()));
-  EXPECT_TRUE(plain.IsHeldAndPlain());
-  EXPECT_FALSE(MoveFileA(folderPath.c_str(), (folderPath + " moved").c_str())) << "the held folder was renamed";
-  plain.Release();
   EXPECT_TRUE(RemoveTree(folderPath));
 }
 

@@ -8,11 +8,13 @@ namespace {
 
 // Each final path as Windows reports it, and the plain path the update then
 // works with ("" for none: the caller keeps the path it had).
-TEST(FinalPathForm, PlainWin32FormsOfWhatWindowsReports) {
+TEST(FinalPathForm, PlainWin32FormsOfWhatWindowsReportsThatFitTheBuffer) {
+  const std::wstring folder = L"C:\\" + std::wstring(256, L'v');  // 259 characters
   const struct {
-    const wchar_t* finalPath;
+    std::wstring finalPath;
     bool trailing;
-    const wchar_t* plain;
+    std::wstring plain;
+    size_t size = 260;
   } cases[] = {
       {L"\\\\?\\D:\\Games\\Vantor 3", false, L"D:\\Games\\Vantor 3"},
       {L"\\\\?\\D:\\Games\\Vantor 3", true, L"D:\\Games\\Vantor 3\\"},
@@ -29,28 +31,20 @@ TEST(FinalPathForm, PlainWin32FormsOfWhatWindowsReports) {
       {L"\\\\?\\C:Games", false, L""},
       {L"\\??\\C:\\Games", false, L""},
       {L"", false, L""},
+      // The terminator and an added separator count: a result one
+      // character too long for the buffer is refused whole, never cut.
+      {L"\\\\?\\" + folder, false, folder},
+      {L"\\\\?\\" + folder, true, L""},
+      {L"\\\\?\\" + folder, false, L"", 259},
   };
   for (const auto& c : cases) {
     wchar_t plain[260] = L"untouched";
-    bool converted = PlainFormOfFinalPath(c.finalPath, c.trailing, plain, 260);
-    EXPECT_EQ(converted, c.plain[0] != 0) << std::wstring(c.finalPath).size();
-    EXPECT_EQ(std::wstring(plain), c.plain) << std::wstring(c.finalPath).size();
+    EXPECT_EQ(PlainFormOfFinalPath(c.finalPath.c_str(), c.trailing, plain, c.size), !c.plain.empty())
+        << c.finalPath.size();
+    EXPECT_EQ(std::wstring(plain), c.plain) << c.finalPath.size();
   }
-}
-
-// The terminator and an added separator count: a result one character too
-// long for the buffer is refused whole, never cut.
-TEST(FinalPathForm, ResultsThatDoNotFitAreRefused) {
-  std::wstring folder = L"C:\\" + std::wstring(256, L'v');  // 259 characters
-  std::wstring finalPath = L"\\\\?\\" + folder;
-  wchar_t plain[260];
-  EXPECT_TRUE(PlainFormOfFinalPath(finalPath.c_str(), false, plain, 260));
-  EXPECT_EQ(std::wstring(plain), folder);
-  EXPECT_FALSE(PlainFormOfFinalPath(finalPath.c_str(), true, plain, 260));
-  EXPECT_EQ(plain[0], 0);
-  EXPECT_FALSE(PlainFormOfFinalPath(finalPath.c_str(), false, plain, 259));
-  EXPECT_EQ(plain[0], 0);
-  EXPECT_FALSE(PlainFormOfFinalPath(L"C:\\", false, plain, 0));
+  wchar_t none[1] = {L'x'};
+  EXPECT_FALSE(PlainFormOfFinalPath(L"C:\\", false, none, 0));
 }
 
 }  // namespace

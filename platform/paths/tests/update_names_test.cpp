@@ -2,16 +2,9 @@
 
 #include "platform/paths/update_names.h"
 
-namespace {
-
-constexpr UpdateNameForm kRunFolder = {"vt3_", "", false, false};
-constexpr UpdateNameForm kTemporary = {"tmp", ".tmp", false, false};
-constexpr UpdateNameForm kNewGame = {"tmp", ".tmp", false, true};
-constexpr UpdateNameForm kHalfMadeLink = {"Vantor 3.lnk.", ".tmp", true, false};
-
-}  // namespace
-
 TEST(UpdateNames, OnlyTheExactFormMatches) {
+  const UpdateNameForm kRunFolder = {"vt3_", "", false, false}, kTemporary = {"tmp", ".tmp", false, false};
+  const UpdateNameForm kNewGame = {"tmp", ".tmp", false, true}, kHalfMadeLink = {"Vantor 3.lnk.", ".tmp", true, false};
   struct Case {
     const char* name;
     const UpdateNameForm* form;

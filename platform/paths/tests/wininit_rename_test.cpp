@@ -7,18 +7,11 @@
 
 namespace {
 
-std::string Added(const std::string& ini, const char* line) {
-  std::vector<char> out(RenameTextCapacity(ini.size(), line));
-  size_t length = AddRenameLine(ini.data(), ini.size(), line, out.data(), out.size());
-  EXPECT_EQ(AddRenameLine(ini.data(), ini.size(), line, out.data(), out.size() - 1), 0u) << "one byte short";
-  return std::string(out.data(), length);
-}
-
 // Several "NUL=" keys are normal in [rename]; each is another program's
 // pending removal and must stay, in order, with ours after them.
 TEST(WininitRename, AddsToTheEndOfTheSectionAndKeepsEverythingElse) {
   const struct {
-    const char* before;
+    std::string before;
     const char* after;
   } cases[] = {
       {"", "[rename]\r\nNUL=C:\\A.TMP\r\n"},
@@ -30,7 +23,13 @@ TEST(WininitRename, AddsToTheEndOfTheSectionAndKeepsEverythingElse) {
       {"[rename]\nNUL=C:\\B.TMP\n[renamed]\n", "[rename]\nNUL=C:\\B.TMP\nNUL=C:\\A.TMP\r\n[renamed]\n"},
       {"[renamed]\r\nx=1\r\n", "[renamed]\r\nx=1\r\n[rename]\r\nNUL=C:\\A.TMP\r\n"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Added(c.before, "NUL=C:\\A.TMP"), c.after) << c.before;
+  const char* line = "NUL=C:\\A.TMP";
+  for (const auto& c : cases) {
+    std::vector<char> out(RenameTextCapacity(c.before.size(), line));
+    size_t length = AddRenameLine(c.before.data(), c.before.size(), line, out.data(), out.size());
+    EXPECT_EQ(std::string(out.data(), length), c.after) << c.before;
+    EXPECT_EQ(AddRenameLine(c.before.data(), c.before.size(), line, out.data(), out.size() - 1), 0u) << "a byte short";
+  }
 }
 
 }  // namespace
