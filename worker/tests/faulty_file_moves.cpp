@@ -68,12 +68,15 @@ bool Fails(const char* prefix, const char* target, const char* note) {
   return fails;
 }
 
-// Signals the test, then waits until it has done what it came for.
-void Pause() {
+// Signals the test, then waits until it has done what it came for; at a
+// cut, until it ends this process with the launcher, or ends it itself.
+void Pause(bool cut) {
   HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);
   HANDLE over = OpenEventA(SYNCHRONIZE, FALSE, kPauseOverEventName);
   if (reached) SetEvent(reached);
-  if (over) WaitForSingleObject(over, kCutWaitMs);
+  if (cut) Sleep(kCutWaitMs);
+  else if (over) WaitForSingleObject(over, kCutWaitMs);
+  if (cut) TerminateProcess(GetCurrentProcess(), 1);
   for (HANDLE handle : {reached, over})
     if (handle) CloseHandle(handle);
 }
@@ -108,7 +111,7 @@ BOOL(WINAPI* faultyCopyFilePointer)(LPCSTR, LPCSTR, BOOL) __asm__("__imp__CopyFi
 
 void NoteFileClosed(const char* path) {
   if (Fails("names", path, nullptr)) Note("worker_closed.log", "%s\n", path);
-  if (Fails("pause closed ", path, "paused at %s\n")) Pause();
+  if (Fails("pause closed ", path, "paused at %s\n")) Pause(false);
 }
 
 void NoteFileClosedW(const WCHAR* path) {
@@ -118,11 +121,6 @@ void NoteFileClosedW(const WCHAR* path) {
 
 void PassCheckpoint(const char* step) {
   Note("worker_steps.log", "%s\n", step);
-  if (Fails("pause ", step, "paused at %s\n")) Pause();
-  if (Fails("cut ", step, "cut at %s\n")) {
-    HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);
-    if (reached) SetEvent(reached);
-    Sleep(kCutWaitMs);
-    TerminateProcess(GetCurrentProcess(), 1);
-  }
+  if (Fails("pause ", step, "paused at %s\n")) Pause(false);
+  if (Fails("cut ", step, "cut at %s\n")) Pause(true);
 }

@@ -256,7 +256,6 @@ TEST_F(Update, ProfileFoldersAndLobbyValuesOutsideTheCodePage) {
   for (const auto& value : values) ASSERT_TRUE(SetWideString(HKEY_LOCAL_MACHINE, kOldLobbyKey, value.first, value.second));
 
   EXPECT_EQ(Run().box.text, "Operation completed");
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
   for (const std::wstring& folder : {programs + L"\\BrenmarkSoft\\Vantor 3", desktop}) {
     EXPECT_EQ(ReadLink(folder + L"\\Vantor 3.lnk"), LinkTo("-Setup"));
     EXPECT_EQ(ReadLink(folder + L"\\Vantor 3 (NoSetup).lnk"), LinkTo("-NoSetup"));
