@@ -360,37 +360,32 @@ TEST_F(Update, ProgramsOfThePlayerCannotTakeHeldFoldersTheHandedOverGameOrFreshN
   // The third .tmp let go of: the new game's write, the data stage's copy,
   // then the new game's hand-over.
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "pause start\npause closed .tmp 3\nnames\n"));
-  std::string handedOver;
-  auto tryFolders = [&] {
-    for (const std::string& folder : {data, players}) {
-      EXPECT_FALSE(MoveFileA(folder.c_str(), (folder + ".moved").c_str())) << folder << " was renamed";
-      MoveFileA((folder + ".moved").c_str(), folder.c_str());
-    }
-    EXPECT_FALSE(RemoveDirectoryA(players.c_str())) << "the held players' folder was removed";
-    CreateDirectoryA(players.c_str(), nullptr);
-  };
-  auto tryWriting = [&] {
-    std::vector<std::string> found = FilesMatching(GameFile("tmp*.tmp"));
-    ASSERT_EQ(found.size(), 1u);
-    handedOver = GameFile(found[0]);
-    HANDLE writer = CreateFileA(handedOver.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(writer == INVALID_HANDLE_VALUE ? GetLastError() : 0, static_cast<DWORD>(ERROR_SHARING_VIOLATION))
-        << "the new game could be written during its hand-over";
-    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
-  };
   HANDLE reached = CreateEventA(nullptr, FALSE, FALSE, kCutEventName);
   HANDLE over = CreateEventA(nullptr, FALSE, FALSE, kPauseOverEventName);
   HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_faults.exe") + "\"");
   ASSERT_TRUE(reached && over && launcher);
-  for (int pause = 0; pause < 2; ++pause) {
+  auto paused = [&] {
     HANDLE ends[] = {reached, launcher};
-    bool paused = WaitForMultipleObjects(2, ends, FALSE, 60000) == WAIT_OBJECT_0;
-    EXPECT_TRUE(paused) << "the worker did not pause";
-    if (!paused) break;
-    pause ? tryWriting() : tryFolders();
-    SetEvent(over);
+    return WaitForMultipleObjects(2, ends, FALSE, 60000) == WAIT_OBJECT_0;
+  };
+  ASSERT_TRUE(paused()) << "the worker did not pause at its start";
+  for (const std::string& folder : {data, players}) {
+    EXPECT_FALSE(MoveFileA(folder.c_str(), (folder + ".moved").c_str())) << folder << " was renamed";
+    MoveFileA((folder + ".moved").c_str(), folder.c_str());
   }
+  EXPECT_FALSE(RemoveDirectoryA(players.c_str())) << "the held players' folder was removed";
+  CreateDirectoryA(players.c_str(), nullptr);
+  SetEvent(over);
+  ASSERT_TRUE(paused()) << "the worker did not pause at the new game's hand-over";
+  const std::vector<std::string> found = FilesMatching(GameFile("tmp*.tmp"));
+  ASSERT_EQ(found.size(), 1u);
+  const std::string handedOver = GameFile(found[0]);
+  HANDLE writer = CreateFileA(handedOver.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(writer == INVALID_HANDLE_VALUE ? GetLastError() : 0, static_cast<DWORD>(ERROR_SHARING_VIOLATION))
+      << "the new game could be written during its hand-over";
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  SetEvent(over);
   EXPECT_EQ(ObserveBox(launcher, 90000).text, "Operation completed");
   FinishProcess(launcher, 90000);
   for (HANDLE handle : {reached, over}) CloseHandle(handle);
