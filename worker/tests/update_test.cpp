@@ -332,7 +332,6 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopyOrKeepsTheGameForTheNextRun) {
   uint32_t steps = 1;
   ASSERT_TRUE(ReadStepRecord(version.c_str(), &steps)) << "the record of the update is gone";
   EXPECT_EQ(steps, 0u);
-  DeleteFileA(GameFile("worker_faults.txt").c_str());
 
   RemoveStepRecord(version.c_str());
   EXPECT_NE(Run().box.text, "Operation completed");
@@ -452,7 +451,6 @@ TEST_F(Update, CompletesBesideAVirusScanner) {
     for (const char* name : {"Vantor 3.lnk.", "Vantor 3 (NoSetup).lnk.", "joystick.new", "ReadMe_v1_1_Swe.txt",
                              "Vantor 3\\vt3.exe"})
       EXPECT_NE(scanned.find(name), std::string::npos) << name << " was not scanned:\n" << scanned;
-    DeleteFileA(log.c_str());
   }
 }
 
@@ -510,7 +508,6 @@ TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirstWhateverFormTheGameFolderComesI
   ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.bak"), playersSettings = "older backup"));
   EXPECT_EQ(run("X:\\", "", ""), "Operation completed");
   ExpectEverythingInstalled();
-  DeleteFileA(log.c_str());
 }
 
 // A copy of the shipped launcher with one byte of resource `id` changed.
