@@ -601,10 +601,8 @@ TEST(FileVersion, ReadsTheFirstTranslation) {
 TEST_F(Update, ProgressDialogCannotBeClosedAndWaitsThatFailNeitherSpinNorHurryTheBox) {
   for (bool updated : {true, false}) {
     Install("C:\\Games\\Vantor 3");
-    HANDLE mapping =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(WaitProbe), kWaitProbeMapping);
-    ASSERT_NE(mapping, nullptr);
-    auto* probe = static_cast<volatile WaitProbe*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(WaitProbe)));
+    SharedSection section;
+    auto* probe = static_cast<volatile WaitProbe*>(section.Create(kWaitProbeMapping, sizeof(WaitProbe)));
     ASSERT_NE(probe, nullptr);
     Fault(updated ? "slow 40\n" : "fail 9 500\nlinger 3000\n");
     HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_waitfails.exe") + "\"");
@@ -631,8 +629,6 @@ TEST_F(Update, ProgressDialogCannotBeClosedAndWaitsThatFailNeitherSpinNorHurryTh
     DWORD span = probe->lastTick - probe->firstTick;
     EXPECT_GT(calls, 0) << "the launcher did not wait through its own wait";
     EXPECT_LE(calls, 10 + 300 * static_cast<LONG>(span) / 1000) << updated << ": " << calls << " waits in " << span << " ms";
-    UnmapViewOfFile(const_cast<WaitProbe*>(probe));
-    CloseHandle(mapping);
   }
 }
 
