@@ -96,7 +96,6 @@ class Update : public InstalledGame {
       EXPECT_EQ(FilesMatching(folder + "\\*.tmp"), std::vector<std::string>()) << folder << context;
     }
     EXPECT_TRUE(GetMachineString(kNewLobbyKey, "CURRENTDIRECTORY", &value) && value == game.directory) << context;
-    EXPECT_TRUE(GetMachineString(kNewLobbyKey, "COMMANDLINE", &value) && value == "-lobby") << context;
     EXPECT_TRUE(GetMachineString(kNewLobbyKey, "GUID", &value) && value == kNewLobbyGuid) << context;
     EXPECT_FALSE(GetMachineString(kOldLobbyKey, "GUID", &value)) << context;
     EXPECT_EQ(FileBytes(PlayersFile("joystick.bak")), playersSettings) << context;
