@@ -43,14 +43,13 @@ void Note(const char* logName, const char* format, const char* text) {
 // the line's first words ("move ", "pause closed "), or a line of PREFIX
 // alone any target; `note`, if any, is the log line, with the target for
 // its %s. A count N matches only the N-th time that line's target comes (a
-// file let go of twice).
+// file let go of twice); "once" is a count of 1.
 bool Fails(const char* prefix, const char* target, const char* note) {
   FILE* file = std::fopen("worker_faults.txt", "r");
   if (!file) return false;
   char line[MAX_PATH];
   bool fails = false;
   size_t prefixLength = std::strlen(prefix), targetLength = std::strlen(target);
-  static int onceUsed = 0;
   static int seen[32] = {};
   for (int lineNumber = 0; !fails && std::fgets(line, sizeof line, file); ++lineNumber) {
     char name[MAX_PATH] = {}, last[8] = {};
@@ -59,9 +58,9 @@ bool Fails(const char* prefix, const char* target, const char* note) {
     std::sscanf(line + prefixLength, "%259s %7s", name, last);
     size_t nameLength = std::strlen(name);
     if (nameLength > targetLength || _stricmp(target + targetLength - nameLength, name) != 0) continue;
-    int wanted = last[0] >= '1' && last[0] <= '9' ? std::atoi(last) : 0;
+    int wanted = std::strcmp(last, "once") == 0 ? 1 : std::atoi(last);
     int count = lineNumber < 32 ? ++seen[lineNumber] : 1;
-    fails = std::strcmp(last, "once") == 0 ? !onceUsed++ : wanted == 0 || count == wanted;
+    fails = wanted == 0 || count == wanted;
   }
   std::fclose(file);
   if (fails && note) Note("worker_faults.log", note, target);
