@@ -43,14 +43,13 @@ void Note(const char* logName, const char* format, const char* text) {
 // the line's first words ("move ", "pause closed "), or a line of PREFIX
 // alone any target; `note`, if any, is the log line, with the target for
 // its %s. A count N matches only the N-th time that line's target comes (a
-// file let go of twice).
+// file let go of twice); "once" is a count of 1.
 bool Fails(const char* prefix, const char* target, const char* note) {
   FILE* file = std::fopen("worker_faults.txt", "r");
   if (!file) return false;
   char line[MAX_PATH];
   bool fails = false;
   size_t prefixLength = std::strlen(prefix), targetLength = std::strlen(target);
-  static int onceUsed = 0;
   static int seen[32] = {};
   for (int lineNumber = 0; !fails && std::fgets(line, sizeof line, file); ++lineNumber) {
     char name[MAX_PATH] = {}, last[8] = {};
@@ -59,21 +58,24 @@ bool Fails(const char* prefix, const char* target, const char* note) {
     std::sscanf(line + prefixLength, "%259s %7s", name, last);
     size_t nameLength = std::strlen(name);
     if (nameLength > targetLength || _stricmp(target + targetLength - nameLength, name) != 0) continue;
-    int wanted = last[0] >= '1' && last[0] <= '9' ? std::atoi(last) : 0;
+    int wanted = std::strcmp(last, "once") == 0 ? 1 : std::atoi(last);
     int count = lineNumber < 32 ? ++seen[lineNumber] : 1;
-    fails = std::strcmp(last, "once") == 0 ? !onceUsed++ : wanted == 0 || count == wanted;
+    fails = wanted == 0 || count == wanted;
   }
   std::fclose(file);
   if (fails && note) Note("worker_faults.log", note, target);
   return fails;
 }
 
-// Signals the test, then waits until it has done what it came for.
-void Pause() {
+// Signals the test, then waits until it has done what it came for; at a
+// cut, until it ends this process with the launcher, or ends it itself.
+void Pause(bool cut) {
   HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);
   HANDLE over = OpenEventA(SYNCHRONIZE, FALSE, kPauseOverEventName);
   if (reached) SetEvent(reached);
-  if (over) WaitForSingleObject(over, kCutWaitMs);
+  if (cut) Sleep(kCutWaitMs);
+  else if (over) WaitForSingleObject(over, kCutWaitMs);
+  if (cut) TerminateProcess(GetCurrentProcess(), 1);
   for (HANDLE handle : {reached, over})
     if (handle) CloseHandle(handle);
 }
@@ -108,7 +110,7 @@ BOOL(WINAPI* faultyCopyFilePointer)(LPCSTR, LPCSTR, BOOL) __asm__("__imp__CopyFi
 
 void NoteFileClosed(const char* path) {
   if (Fails("names", path, nullptr)) Note("worker_closed.log", "%s\n", path);
-  if (Fails("pause closed ", path, "paused at %s\n")) Pause();
+  if (Fails("pause closed ", path, "paused at %s\n")) Pause(false);
 }
 
 void NoteFileClosedW(const WCHAR* path) {
@@ -118,11 +120,6 @@ void NoteFileClosedW(const WCHAR* path) {
 
 void PassCheckpoint(const char* step) {
   Note("worker_steps.log", "%s\n", step);
-  if (Fails("pause ", step, "paused at %s\n")) Pause();
-  if (Fails("cut ", step, "cut at %s\n")) {
-    HANDLE reached = OpenEventA(EVENT_MODIFY_STATE, FALSE, kCutEventName);
-    if (reached) SetEvent(reached);
-    Sleep(kCutWaitMs);
-    TerminateProcess(GetCurrentProcess(), 1);
-  }
+  if (Fails("pause ", step, "paused at %s\n")) Pause(false);
+  if (Fails("cut ", step, "cut at %s\n")) Pause(true);
 }

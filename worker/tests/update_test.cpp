@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -94,11 +95,7 @@ class Update : public InstalledGame {
       EXPECT_EQ(ReadLink(folder + "\\Vantor 3 (NoSetup).lnk"), LinkTo("-NoSetup")) << folder << context;
       EXPECT_EQ(FilesMatching(folder + "\\*.tmp"), std::vector<std::string>()) << folder << context;
     }
-    for (const char* name : {"EXECUTABLEFILENAME", "LAUNCHERFILENAME", "EXECUTABLEPATH", "APPLICATIONNAME",
-                             "DESCRIPTION", "LAUNCHERPATH"})
-      EXPECT_TRUE(GetMachineString(kNewLobbyKey, name, &value)) << name << context;
     EXPECT_TRUE(GetMachineString(kNewLobbyKey, "CURRENTDIRECTORY", &value) && value == game.directory) << context;
-    EXPECT_TRUE(GetMachineString(kNewLobbyKey, "COMMANDLINE", &value) && value == "-lobby") << context;
     EXPECT_TRUE(GetMachineString(kNewLobbyKey, "GUID", &value) && value == kNewLobbyGuid) << context;
     EXPECT_FALSE(GetMachineString(kOldLobbyKey, "GUID", &value)) << context;
     EXPECT_EQ(FileBytes(PlayersFile("joystick.bak")), playersSettings) << context;
@@ -141,9 +138,6 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end()) && bar.size() >= 2 && bar.back() > 0)
       << testing::PrintToString(bar);
 
-  std::string data = FileBytes(GameFile("datafiles\\vt3.dat"));
-  EXPECT_EQ(data.size(), 3591199u);
-  EXPECT_EQ(data.substr(0, 4), "VT3D");
   ExpectEverythingInstalled();
 
   std::string where = FileBytes("C:\\where.txt"), loaded = FileBytes("C:\\planted.txt"), folder = game.directory;
@@ -157,22 +151,21 @@ TEST_F(Update, SucceedsOnAnInstalledGameAndInstallsEverything) {
   EXPECT_EQ(program[2], folder);
   EXPECT_FALSE(FileExists(program[1])) << "the data stage's copy stayed";
   EXPECT_EQ(loaded, folder + "\\vt3lib.dll\r\n");
-  for (const char* name : {"C:\\planted.txt", "C:\\where.txt"}) DeleteFileA(name);
 }
 
 // Runs stopped with the old game kept and nothing finished: by a build of
 // the shipped launcher whose payload 150 is no program, by a mutex of a
 // payload section held by a process that hangs (the launcher stops waiting
-// for it), by a held vt3.exe, by the data stage's error reported to a
-// build without its dialog (which still waits for the worker's outcome).
-// Leftovers of another update, a control block already there, are waited
-// for: a row of Hardening.FailuresKeepTheOldGameAndTheNextRunCompletes. The
-// next run replaces the game, read-only in a folder with blanks; a ReadMe
+// for it), by a held vt3.exe. Leftovers of another update, a control block
+// already there, are waited for: a row of
+// Hardening.FailuresKeepTheOldGameAndTheNextRunCompletes. The next run,
+// by a build without its dialog (which still waits for the worker's
+// outcome), replaces the game, read-only in a folder with blanks; a ReadMe
 // file or a shortcut that cannot be made then (a folder holds its name past
 // the retries) leaves the update complete and the step open in its record,
-// so that the run after makes what is missing. Then the game is up to date,
-// and a further run touches nothing. Catches step-record-ignored,
-// failed-finishing-step-recorded.
+// so that the run after makes what is missing. (The data stage's error
+// reported through the dialog: ProgressDialog…'s failed row.) Catches
+// step-record-ignored, failed-finishing-step-recorded.
 TEST_F(Update, FailedRunsKeepTheOldGameAReadOnlyOneIsReplacedAndAFailedFinishingStepMadeByTheNextRun) {
   Install("C:\\Games\\My Racing Games\\Vantor 3");
   // Then the runtime's words: ENOEXEC on Windows for a file that is no executable, EINVAL from Wine's.
@@ -194,9 +187,6 @@ TEST_F(Update, FailedRunsKeepTheOldGameAReadOnlyOneIsReplacedAndAFailedFinishing
   CloseHandle(held);
   EXPECT_EQ(result.box.text, "Can not upgrade VT3 executable: upgrade aborts.");
   ExpectOldGameAndNothingFinished();
-  Fault("fail 9 500\n");
-  EXPECT_EQ(Run(Sibling("Vt3update_nodialog.exe")).box.text, "Addition of data failed: update aborts.");
-  ExpectOldGameAndNothingFinished();
 
   SetFileAttributesA(GameFile("vt3.exe").c_str(), FILE_ATTRIBUTE_READONLY);
   std::string record = TempDirectory() + "vt3_command_line.txt";
@@ -212,14 +202,6 @@ TEST_F(Update, FailedRunsKeepTheOldGameAReadOnlyOneIsReplacedAndAFailedFinishing
   for (const std::string& blocker : blockers) ASSERT_TRUE(RemoveDirectoryA(blocker.c_str())) << blocker;
   EXPECT_EQ(Run().box.text, "Operation completed");
   ExpectEverythingInstalled();
-
-  std::string installed = FileBytes(GameFile("vt3.exe"));
-  result = Run();
-  EXPECT_EQ(result.box.text, "Update is older than your version of VT3.");
-  EXPECT_EQ(result.box.icon, kBoxIconError);
-  EXPECT_EQ(result.exitCode, 0u);
-  EXPECT_TRUE(FileBytes(GameFile("vt3.exe")) == installed);
-  ExpectNoTemporaryLeft();
 }
 
 // Tests of a code page run from ctest entries that start Wine in a locale
@@ -273,7 +255,6 @@ TEST_F(Update, ProfileFoldersAndLobbyValuesOutsideTheCodePage) {
   for (const auto& value : values) ASSERT_TRUE(SetWideString(HKEY_LOCAL_MACHINE, kOldLobbyKey, value.first, value.second));
 
   EXPECT_EQ(Run().box.text, "Operation completed");
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
   for (const std::wstring& folder : {programs + L"\\BrenmarkSoft\\Vantor 3", desktop}) {
     EXPECT_EQ(ReadLink(folder + L"\\Vantor 3.lnk"), LinkTo("-Setup"));
     EXPECT_EQ(ReadLink(folder + L"\\Vantor 3 (NoSetup).lnk"), LinkTo("-NoSetup"));
@@ -350,7 +331,6 @@ TEST_F(Update, FailedMoveOnNineXIsRescuedByACopyOrKeepsTheGameForTheNextRun) {
   uint32_t steps = 1;
   ASSERT_TRUE(ReadStepRecord(version.c_str(), &steps)) << "the record of the update is gone";
   EXPECT_EQ(steps, 0u);
-  DeleteFileA(GameFile("worker_faults.txt").c_str());
 
   RemoveStepRecord(version.c_str());
   EXPECT_NE(Run().box.text, "Operation completed");
@@ -378,37 +358,32 @@ TEST_F(Update, ProgramsOfThePlayerCannotTakeHeldFoldersTheHandedOverGameOrFreshN
   // The third .tmp let go of: the new game's write, the data stage's copy,
   // then the new game's hand-over.
   ASSERT_TRUE(WriteFileBytes(GameFile("worker_faults.txt"), "pause start\npause closed .tmp 3\nnames\n"));
-  std::string handedOver;
-  auto tryFolders = [&] {
-    for (const std::string& folder : {data, players}) {
-      EXPECT_FALSE(MoveFileA(folder.c_str(), (folder + ".moved").c_str())) << folder << " was renamed";
-      MoveFileA((folder + ".moved").c_str(), folder.c_str());
-    }
-    EXPECT_FALSE(RemoveDirectoryA(players.c_str())) << "the held players' folder was removed";
-    CreateDirectoryA(players.c_str(), nullptr);
-  };
-  auto tryWriting = [&] {
-    std::vector<std::string> found = FilesMatching(GameFile("tmp*.tmp"));
-    ASSERT_EQ(found.size(), 1u);
-    handedOver = GameFile(found[0]);
-    HANDLE writer = CreateFileA(handedOver.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(writer == INVALID_HANDLE_VALUE ? GetLastError() : 0, static_cast<DWORD>(ERROR_SHARING_VIOLATION))
-        << "the new game could be written during its hand-over";
-    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
-  };
   HANDLE reached = CreateEventA(nullptr, FALSE, FALSE, kCutEventName);
   HANDLE over = CreateEventA(nullptr, FALSE, FALSE, kPauseOverEventName);
   HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_faults.exe") + "\"");
   ASSERT_TRUE(reached && over && launcher);
-  for (int pause = 0; pause < 2; ++pause) {
+  auto paused = [&] {
     HANDLE ends[] = {reached, launcher};
-    bool paused = WaitForMultipleObjects(2, ends, FALSE, 60000) == WAIT_OBJECT_0;
-    EXPECT_TRUE(paused) << "the worker did not pause";
-    if (!paused) break;
-    pause ? tryWriting() : tryFolders();
-    SetEvent(over);
+    return WaitForMultipleObjects(2, ends, FALSE, 60000) == WAIT_OBJECT_0;
+  };
+  ASSERT_TRUE(paused()) << "the worker did not pause at its start";
+  for (const std::string& folder : {data, players}) {
+    EXPECT_FALSE(MoveFileA(folder.c_str(), (folder + ".moved").c_str())) << folder << " was renamed";
+    MoveFileA((folder + ".moved").c_str(), folder.c_str());
   }
+  EXPECT_FALSE(RemoveDirectoryA(players.c_str())) << "the held players' folder was removed";
+  CreateDirectoryA(players.c_str(), nullptr);
+  SetEvent(over);
+  ASSERT_TRUE(paused()) << "the worker did not pause at the new game's hand-over";
+  const std::vector<std::string> found = FilesMatching(GameFile("tmp*.tmp"));
+  ASSERT_EQ(found.size(), 1u);
+  const std::string handedOver = GameFile(found[0]);
+  HANDLE writer = CreateFileA(handedOver.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(writer == INVALID_HANDLE_VALUE ? GetLastError() : 0, static_cast<DWORD>(ERROR_SHARING_VIOLATION))
+      << "the new game could be written during its hand-over";
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  SetEvent(over);
   EXPECT_EQ(ObserveBox(launcher, 90000).text, "Operation completed");
   FinishProcess(launcher, 90000);
   for (HANDLE handle : {reached, over}) CloseHandle(handle);
@@ -475,7 +450,6 @@ TEST_F(Update, CompletesBesideAVirusScanner) {
     for (const char* name : {"Vantor 3.lnk.", "Vantor 3 (NoSetup).lnk.", "joystick.new", "ReadMe_v1_1_Swe.txt",
                              "Vantor 3\\vt3.exe"})
       EXPECT_NE(scanned.find(name), std::string::npos) << name << " was not scanned:\n" << scanned;
-    DeleteFileA(log.c_str());
   }
 }
 
@@ -533,7 +507,6 @@ TEST_F(Update, WhatTakesAnotherPlaceIsOnDiskFirstWhateverFormTheGameFolderComesI
   ASSERT_TRUE(WriteFileBytes(PlayersFile("joystick.bak"), playersSettings = "older backup"));
   EXPECT_EQ(run("X:\\", "", ""), "Operation completed");
   ExpectEverythingInstalled();
-  DeleteFileA(log.c_str());
 }
 
 // A copy of the shipped launcher with one byte of resource `id` changed.
@@ -627,10 +600,8 @@ TEST(FileVersion, ReadsTheFirstTranslation) {
 TEST_F(Update, ProgressDialogCannotBeClosedAndWaitsThatFailNeitherSpinNorHurryTheBox) {
   for (bool updated : {true, false}) {
     Install("C:\\Games\\Vantor 3");
-    HANDLE mapping =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(WaitProbe), kWaitProbeMapping);
-    ASSERT_NE(mapping, nullptr);
-    auto* probe = static_cast<volatile WaitProbe*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(WaitProbe)));
+    SharedSection section;
+    auto* probe = static_cast<volatile WaitProbe*>(section.Create(kWaitProbeMapping, sizeof(WaitProbe)));
     ASSERT_NE(probe, nullptr);
     Fault(updated ? "slow 40\n" : "fail 9 500\nlinger 3000\n");
     HANDLE launcher = StartProcess("\"" + Sibling("Vt3update_waitfails.exe") + "\"");
@@ -657,8 +628,6 @@ TEST_F(Update, ProgressDialogCannotBeClosedAndWaitsThatFailNeitherSpinNorHurryTh
     DWORD span = probe->lastTick - probe->firstTick;
     EXPECT_GT(calls, 0) << "the launcher did not wait through its own wait";
     EXPECT_LE(calls, 10 + 300 * static_cast<LONG>(span) / 1000) << updated << ": " << calls << " waits in " << span << " ms";
-    UnmapViewOfFile(const_cast<WaitProbe*>(probe));
-    CloseHandle(mapping);
   }
 }
 
@@ -673,7 +642,7 @@ TEST_F(Update, ProgressDialogCannotBeClosedAndWaitsThatFailNeitherSpinNorHurryTh
 // names merely like them stay; a new game an earlier run left goes, other
 // files of such names stay. A player's own joystick.old and joystick.new
 // are no files of the update: kept byte for byte. Once complete, the game
-// is too new for another run. The 9x row runs where Wine reports Windows
+// is too new for another run, which touches nothing. The 9x row runs where Wine reports Windows
 // 98, the others elsewhere. Rows "move" are runs whose joystick defaults
 // cannot take the place of the player's settings, once or every time: the
 // settings come back, the game is complete and plays with them, and the
@@ -692,10 +661,10 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
   const bool nineX = GetVersion() >= 0x80000000u;
   // What a cut while a shortcut is saved leaves: the link under its fresh name.
   const char* const halfMade[] = {"Vantor 3.lnk.0123456789abcdef.tmp", "Vantor 3 (NoSetup).lnk.fedcba9876543210.tmp"};
-  const char* const alike[] = {"Vantor 3.lnk.0123.tmp", "Vantor 3.lnk.0123456789abcdeg.tmp", "Vantor 2.lnk.0123456789abcdef.tmp"};
+  // One name merely like them (the names' forms are UpdateNames' table).
+  const std::string alike = desktop + "\\Vantor 3.lnk.0123456789abcdeg.tmp";
   const std::pair<const char*, std::string> leftovers[] = {
-      {"tmpab12.tmp", newGame}, {"tmp0123456789abcdef.tmp", newGame}, {"tmp1234.tmp", "not a program"},
-      {"tmp5678.tmp", oldGame}, {"tmpgame.tmp", newGame}};
+      {"tmpab12.tmp", newGame}, {"tmp1234.tmp", "not a program"}, {"tmp5678.tmp", oldGame}, {"tmpgame.tmp", newGame}};
   const std::string owns[] = {"joystick.old", "joystick.new"};
   for (const std::string& row : rows) {
     if ((row == "cut deleted") != nineX) continue;
@@ -720,14 +689,13 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
     const std::string cutGame = FileBytes(GameFile("vt3.exe"));
     EXPECT_TRUE(nineX ? !FileExists(GameFile("vt3.exe")) && keptNew : cutGame == oldGame || cutGame == newGame)
         << row << (nineX ? ": the new game was not kept" : ": vt3.exe is no whole game");
-    int copies = 0;
-    for (const char* name : {"joystick.ini", "joystick.bak"}) copies += FileBytes(PlayersFile(name)) == playersSettings;
-    EXPECT_GE(copies, 1) << row << ": the player's settings are lost";
+    EXPECT_TRUE(FileBytes(PlayersFile("joystick.ini")) == playersSettings ||
+                FileBytes(PlayersFile("joystick.bak")) == playersSettings) << row << ": the player's settings are lost";
     if (row == "cut readme") {
       for (const std::string& folder : ShortcutFolders())
         for (const char* name : halfMade) ASSERT_TRUE(MakeDirectories(folder) && WriteFileBytes(folder + "\\" + name, "half"));
     }
-    for (const char* name : alike) ASSERT_TRUE(WriteFileBytes(desktop + "\\" + name, "not ours"));
+    ASSERT_TRUE(WriteFileBytes(alike, "not ours"));
     if (row == "cut replaced") {
       for (const auto& leftover : leftovers) ASSERT_TRUE(WriteFileBytes(GameFile(leftover.first), leftover.second));
     }
@@ -741,26 +709,29 @@ TEST_F(Update, ACutAtAnyStepLeavesAWholeGameThatOneMoreRunCompletes) {
     }
     // The steps passed by both runs, a line each: the data stage's new game
     // written again only when the cut came before the new game was in place.
-    std::vector<std::string> passed;
     std::istringstream log(FileBytes(GameFile("worker_steps.log")));
-    for (std::string line; std::getline(log, line);) passed.push_back(line);
+    const std::vector<std::string> passed{std::istream_iterator<std::string>(log), {}};
     for (const char* name : {"replaced", "readme", "shortcuts", "lobby", "joystick"})
-      EXPECT_EQ(std::count(passed.begin(), passed.end(), name + std::string("\r")), 1) << row << ": " << name;
-    EXPECT_EQ(std::count(passed.begin(), passed.end(), "written\r"), dataStage || row == "cut written" ? 2 : 1) << row;
+      EXPECT_EQ(std::count(passed.begin(), passed.end(), name), 1) << row << ": " << name;
+    EXPECT_EQ(std::count(passed.begin(), passed.end(), "written"), dataStage || row == "cut written" ? 2 : 1) << row;
 
     for (const char* name : {"worker_faults.log", "worker_steps.log"}) DeleteFileA(GameFile(name).c_str());
     // The ReadMe files, data, datafiles and vt3.exe, as checked below: nothing else.
     EXPECT_EQ(FilesMatching(GameFile("*")).size(), 9u) << row;
     // Names merely like a half-made link stay; the half-made ones go (no
     // .tmp is left in a shortcut folder).
-    for (const char* name : alike) EXPECT_TRUE(DeleteFileA((desktop + "\\" + name).c_str())) << row << ": " << name;
+    EXPECT_TRUE(DeleteFileA(alike.c_str())) << row << ": " << alike;
     for (const std::string& own : owns) {
       EXPECT_EQ(FileBytes(PlayersFile(own)), "the player's " + own) << row;
       DeleteFileA(PlayersFile(own).c_str());
     }
     ExpectEverythingInstalled(row);
   }
-  EXPECT_EQ(Run().box.text, "Update is older than your version of VT3.");
+  const LaunchResult older = Run();
+  EXPECT_EQ(older.box.text, "Update is older than your version of VT3.");
+  EXPECT_EQ(older.box.icon, kBoxIconError);
+  EXPECT_TRUE(FileBytes(GameFile("vt3.exe")) == newGame) << "the complete game was touched";
+  ExpectNoTemporaryLeft();
 }
 
 }  // namespace
