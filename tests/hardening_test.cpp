@@ -214,8 +214,7 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
     EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk")) << at;
     ExpectNoTemporaryLeft();
   }
-  CloseHandle(paused);
-  CloseHandle(resume);
+  for (HANDLE event : {paused, resume}) CloseHandle(event);
   DeleteFileA(record.c_str());
 }
 
