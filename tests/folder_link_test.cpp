@@ -126,27 +126,24 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
 // function; where it has not, the update goes on as before.
 TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdatesAndBothProgramsAskForTheMitigation) {
   const std::string where = "C:\\where.txt", log = "C:\\mitigation.log";
-  char temp[MAX_PATH] = {}, tmp[MAX_PATH] = {};
-  GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
-  GetEnvironmentVariableA("TMP", tmp, MAX_PATH);
+  // The temporary folder's two names, kept to be put back, then the test build's.
+  const char* const names[] = {"TEMP", "TMP", "VT3_MITIGATION_LOG", "VT3_MITIGATION_ABSENT"};
+  char kept[2][MAX_PATH] = {};
+  for (int i = 0; i < 2; ++i) GetEnvironmentVariableA(names[i], kept[i], MAX_PATH);
   for (bool absent : {false, true}) {
     Install(kElsewhere + "\\Vantor 3");
     ASSERT_TRUE(MakeDirectories("C:\\Games") && MakeDirectories(kElsewhere + "\\Temp"));
     ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Vantor 3 moved", game.directory));
     ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Temp", kElsewhere + "\\Temp"));
     ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", "C:\\Games\\Vantor 3 moved"));
-    for (const char* name : {"TEMP", "TMP"}) SetEnvironmentVariableA(name, "C:\\Games\\Temp");
-    SetEnvironmentVariableA("VT3_MITIGATION_LOG", log.c_str());
-    SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", absent ? "1" : nullptr);
+    const char* const values[] = {"C:\\Games\\Temp", "C:\\Games\\Temp", log.c_str(), absent ? "1" : nullptr};
+    for (int i = 0; i < 4; ++i) SetEnvironmentVariableA(names[i], values[i]);
     DeleteFileA(where.c_str());
     DeleteFileA(log.c_str());
     Fault("where " + where + "\n");
 
     std::string box = Run(Sibling("Vt3update_trust.exe")).box.text;
-    SetEnvironmentVariableA("TEMP", temp);
-    SetEnvironmentVariableA("TMP", tmp);
-    SetEnvironmentVariableA("VT3_MITIGATION_ABSENT", nullptr);
-    SetEnvironmentVariableA("VT3_MITIGATION_LOG", nullptr);
+    for (int i = 0; i < 4; ++i) SetEnvironmentVariableA(names[i], i < 2 ? kept[i] : nullptr);
     EXPECT_EQ(box, kSuccess) << absent;
     EXPECT_EQ(GameVersion(), "1.1.74.3") << absent;
     EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), playersSettings) << absent;

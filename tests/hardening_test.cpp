@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "game/game_folder.h"
 #include "game/game_key.h"
 #include "game/registry_key.h"
 #include "tests/support/box_probe.h"
@@ -23,64 +24,49 @@ const char* kSuccess = "Operation completed";
 const char* kBadRegistry = "Corrupted registery data detected: update aborts.";
 const char* kFailed = "Update process failed: update aborts.";
 
-class Hardening : public InstalledGame {};
-
-// SavingPath at lengths around the limit, and every value of the game key in
-// every shape: each gives its outcome and nothing overruns.
-TEST_F(Hardening, GameValuesOfEveryShapeAndLengthGiveTheirOutcome) {
-  std::vector<std::string> rootBefore = FilesMatching("C:\\*");
-  for (size_t length : {232u, 240u, 250u, 259u, 260u, 262u}) {
-    std::string parent = "C:\\L" + std::to_string(length);
-    std::string directory = parent + "\\" + std::string(length - parent.size() - 1, 'v');
-    bool installed = game.Create(directory, 0x0409, Sibling("vt3_standin_1_0.exe"));
-    // Too long to hold the game's files: only the key names it.
-    if (!installed) {
-      ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", directory) &&
-                  SetMachineString(kGameKeyPath, "DataPath", parent));
-    }
-    // Every name the worker builds fits up to 232 characters; above, the
-    // game directory counts as unreadable and nothing is touched.
-    EXPECT_EQ(Run().box.text, length == 232 ? kSuccess : kBadRegistry) << length;
-    if (installed) {
-      EXPECT_EQ(Version(directory + "\\vt3.exe"), length == 232 ? "1.1.74.3" : "1.0.0.0") << length;
-    }
-    EXPECT_LE(FilesMatching(parent + "\\*").size(), 1u) << length << ": something was written beside the game";
+class Hardening : public InstalledGame {
+ protected:
+  // `launcher` run beside `racer`, a program of the player's account given
+  // `victim`, the file whose creation stops it, then `rest`: its exit code.
+  DWORD RaceRun(const char* racer, const std::string& victim, const std::string& rest, LaunchResult* result,
+                const std::string& launcher = "") {
+    const std::string stop = "C:\\racer_stop.txt";
+    DeleteFileA(stop.c_str());
+    HANDLE process = StartProcess("\"" + Sibling(racer) + "\" " + victim + " " + stop + " " + rest);
+    EXPECT_NE(process, nullptr);
+    Sleep(500);  // its first look at what is there before
+    *result = Run(launcher);
+    WriteFileBytes(stop, "");
+    DWORD code = process ? FinishProcess(process) : 0;
+    DeleteFileA(stop.c_str());
+    return code;
   }
-  // Nothing new at the top of the drive but the folders made here.
-  for (const std::string& name : FilesMatching("C:\\*"))
-    EXPECT_TRUE(name[0] == 'L' || std::find(rootBefore.begin(), rootBefore.end(), name) != rootBefore.end()) << name;
-  EXPECT_EQ(FilesMatching(TempDirectory() + "tmp*.tmp"), tempBefore);
+};
 
-  const std::string x259(259, 'x'), x260(260, 'x');
-  // Name, type (none: the value is missing), data (strings with their
+// Every value of the game key in every shape gives its outcome and nothing
+// overruns. The game folder's forms and its longest length are the rules of
+// GameFolder.*; here one refused form shows they are applied, and a game at
+// that length, where every name the worker builds must still fit, updates.
+TEST_F(Hardening, GameValuesOfEveryShapeAndTheLongestGameFolderGiveTheirOutcome) {
+  // Name, type (none: the value is missing), data (stored with one more
   // terminator), the box's text.
   const std::tuple<const char*, DWORD, std::string, const char*> cases[] = {
-      {"SavingPath", REG_DWORD, std::string("\x01\0\0\0", 4), kBadRegistry},
-      {"SavingPath", REG_EXPAND_SZ, std::string("%SystemDrive%\\Games\0", 20), kBadRegistry},
-      {"SavingPath", REG_BINARY, "C:\\Games", kBadRegistry},
-      {"SavingPath", REG_SZ, std::string(1, '\0'), "Can not locate directory: update aborts."},
-      // Relative to the current folder, and a device path: refused forms.
-      {"SavingPath", REG_SZ, std::string("Games\\Vantor 3") + '\0', kBadRegistry},
-      {"SavingPath", REG_SZ, std::string("\\\\?\\C:\\Games\\Vantor 3") + '\0', kBadRegistry},
+      // Only a string is read, and only one that fits.
+      {"SavingPath", REG_EXPAND_SZ, "%SystemDrive%\\Games", kBadRegistry},
+      {"SavingPath", REG_SZ, "", "Can not locate directory: update aborts."},
+      {"SavingPath", REG_SZ, "Games\\Vantor 3", kBadRegistry},
       {"SavingPath", 0, "", kBadRegistry},
-      // Only its presence counts: any string that fits will do.
-      {"DataPath", REG_DWORD, std::string("\x01\0\0\0", 4), kBadRegistry},
-      {"DataPath", REG_SZ, x259 + '\0', kSuccess},
-      {"DataPath", REG_SZ, x260 + '\0', kBadRegistry},
+      // Only its presence counts: any string that fits will do (one of 259
+      // characters in the last run).
+      {"DataPath", REG_SZ, std::string(260, 'x'), kBadRegistry},
       {"DataPath", 0, "", kBadRegistry},
-      // The low byte of a value that fits four bytes, else English.
-      {"Language", REG_BINARY, "\x0C", "Op\xE9ration termin\xE9\x65"},
-      {"Language", REG_BINARY, std::string("\x07\0\0\0", 4), "Vorgang beendet"},
-      {"Language", REG_SZ, std::string("French\0", 7), kSuccess},
-      {"Language", REG_EXPAND_SZ, std::string("\x1D\0\0", 3), "Operationen klar"}};
+      // The low byte of a value of any type that fits four bytes, else
+      // English (a string in the last run).
+      {"Language", REG_EXPAND_SZ, std::string("\x1D\0", 2), "Operationen klar"}};
   for (const auto& [name, type, data, text] : cases) {
     Install("C:\\Games\\Vantor 3");
-    RegistryKey key(kGameKeyPath, name);
-    ASSERT_TRUE(key.Open());
-    if (!type) key.Delete();
-    else RegSetValueExA(key.Handle(), name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                        static_cast<DWORD>(data.size()));
-    key.Close();
+    if (!type) RegistryKey(kGameKeyPath, name).Delete();
+    ASSERT_TRUE(!type || SetMachineString(kGameKeyPath, name, data, type));
     EXPECT_EQ(Run().box.text, text) << name << " " << type << " " << data.size();
     EXPECT_TRUE(std::strcmp(name, "SavingPath") || GameVersion() == "1.0.0.0") << "the game was touched";
   }
@@ -89,6 +75,13 @@ TEST_F(Hardening, GameValuesOfEveryShapeAndLengthGiveTheirOutcome) {
   DeleteMachineTree(kGameKeyPath);
   EXPECT_EQ(Run().box.text, "This update only runs when Vantor 3 is installed on your machine");
   ExpectOldGameAndNothingFinished();
+  // The longest game folder (one character more is refused).
+  Install("C:\\" + std::string(kLongestGameFolder - 3, 'v'));
+  ASSERT_TRUE(SetMachineString(kGameKeyPath, "DataPath", std::string(259, 'x')) &&
+              SetMachineString(kGameKeyPath, "Language", "French"));
+  EXPECT_EQ(Run().box.text, kSuccess);
+  EXPECT_EQ(GameVersion(), "1.1.74.3");
+  ExpectNoTemporaryLeft();
 }
 
 // A data stage code is the data stage's from ten counts on, the worker's
@@ -112,10 +105,6 @@ TEST_F(Hardening, FailuresKeepTheOldGameAndTheNextRunCompletes) {
   } cases[] = {{"fail 4 500\n", "There is not enough space on your hard disk."},
                {"fail 7 5\n", kBadRegistry},
                {"fail 7 500\n", "Not enough system resource available: update aborts."},
-               {"fail 8 5\n", "New data can not be read: update aborts."},
-               {"fail 11 5\n", "Update is older than your version of VT3."},
-               {"fail 11 500\n", "Texture data cache is unreachable: update aborts."},
-               {"fail 3 5\n", kFailed},
                {"crash 5\n", kFailed},
                {"exit 1 321\n", kFailed},
                {"", kFailed, "Vt3update_shortwait.exe"},  // with the block held
@@ -225,8 +214,7 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
     EXPECT_TRUE(FileExists(SpecialFolder(CSIDL_DESKTOP) + "\\Vantor 3.lnk")) << at;
     ExpectNoTemporaryLeft();
   }
-  CloseHandle(paused);
-  CloseHandle(resume);
+  for (HANDLE event : {paused, resume}) CloseHandle(event);
   DeleteFileA(record.c_str());
 }
 
@@ -234,9 +222,8 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
 // temporary folder, and in the game folder, where the data stage works and
 // loads DLLs by bare name: none is loaded. In a game folder with accents
 // whose joystick files cannot be moved, held open for longer than the
-// retries wait (the game running), with or without an older backup, or the
-// backup held: the player keeps both files as they were and plays with
-// them. The old lobby values are copied only as strings that fit, and
+// retries wait (the game running), beside an older backup, or that backup
+// held: the player keeps both files as they were and plays with them. The old lobby values are copied only as strings that fit, and
 // values already in the new key stay. Each update is complete.
 TEST_F(Hardening, PlantedDllsHeldJoystickFilesAndLobbyValuesOfEveryShapeLeaveACompleteUpdate) {
   // Wine prefers its own DLLs; this test runs with it told to prefer a file
@@ -259,12 +246,11 @@ TEST_F(Hardening, PlantedDllsHeldJoystickFilesAndLobbyValuesOfEveryShapeLeaveACo
     RunProcess("\"" + folder + "\\naive_loader.exe\"");
     plantingWorks = DeleteFileA(planted.c_str()) && plantingWorks;
   }
-  for (int c = 0; c < 3; ++c) {
-    bool olderBackup = c > 0, holdSettings = c < 2;
+  for (bool holdSettings : {true, false}) {
     Install("C:\\Jeux\\Vantor 3 \xE9" "dition \xFC" "ber p\xE5");
     const std::string settings = PlayersFile("joystick.ini"), backup = PlayersFile("joystick.bak");
     ASSERT_TRUE(copy("planted.dll", GameFile("comctl32.dll")));
-    ASSERT_TRUE(!olderBackup || WriteFileBytes(backup, "older backup"));
+    ASSERT_TRUE(WriteFileBytes(backup, "older backup"));
     SetMachineString(kOldLobbyKey, "DESCRIPTION", std::string(259, 'd'));
     SetMachineString(kOldLobbyKey, "APPLICATIONNAME", std::string(260, 'a'));
     SetMachineString(kOldLobbyKey, "EXECUTABLEPATH", "%ProgramFiles%", REG_EXPAND_SZ);
@@ -275,20 +261,19 @@ TEST_F(Hardening, PlantedDllsHeldJoystickFilesAndLobbyValuesOfEveryShapeLeaveACo
     HANDLE held = CreateFileA((holdSettings ? settings : backup).c_str(), GENERIC_READ, holdSettings ? 0 : FILE_SHARE_READ,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Run(downloads + "\\Vt3update.exe").box.text, kSuccess) << c;
+    EXPECT_EQ(Run(downloads + "\\Vt3update.exe").box.text, kSuccess) << holdSettings;
     CloseHandle(held);
     EXPECT_FALSE(FileExists(planted)) << "loaded: " << FileBytes(planted);
     EXPECT_EQ(GameVersion(), "1.1.74.3");
     EXPECT_TRUE(FileExists(GameFile("ReadMe_v1_1_Swe.txt")));
-    EXPECT_EQ(FileBytes(settings), playersSettings) << c;
-    EXPECT_EQ(FileExists(backup) ? FileBytes(backup) : "none", olderBackup ? "older backup" : "none") << c;
-    EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), olderBackup ? 2u : 1u) << c << ": a file left over";
+    EXPECT_EQ(FileBytes(settings), playersSettings) << holdSettings;
+    EXPECT_EQ(FileBytes(backup), "older backup") << holdSettings;
+    EXPECT_EQ(FilesMatching(PlayersFile("*")).size(), 2u) << holdSettings << ": a file left over";
     std::string value;
     EXPECT_TRUE(GetMachineString(kNewLobbyKey, "DESCRIPTION", &value) && value == std::string(259, 'd'));
     for (const char* name : {"APPLICATIONNAME", "EXECUTABLEPATH", "COMMANDLINE"})
       EXPECT_FALSE(GetMachineString(kNewLobbyKey, name, &value)) << name;
     EXPECT_TRUE(GetMachineString(kNewLobbyKey, "LAUNCHERPATH", &value) && value == "kept");
-    EXPECT_TRUE(GetMachineString(kNewLobbyKey, "CURRENTDIRECTORY", &value) && value == game.directory);
   }
   for (const char* name : {"comctl32.dll", "naive_loader.exe"}) DeleteFileA((TempDirectory() + name).c_str());
   RemoveTree(downloads);
@@ -303,25 +288,19 @@ TEST_F(Hardening, PlantedDllsHeldJoystickFilesAndLobbyValuesOfEveryShapeLeaveACo
 // its save and its rename puts the player's own file in its place, in the
 // player's own folder.)
 TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
-  const std::string victim = "C:\\players_own_file.txt", stop = "C:\\racer_stop.txt", original(4096, 'p');
+  const std::string victim = "C:\\players_own_file.txt", original(4096, 'p');
   ASSERT_TRUE(WriteFileBytes(victim, original));
-  DeleteFileA(stop.c_str());
   // The player's desktop and Start menu too, where the shortcuts are saved
-  // under fresh names and renamed.
+  // under fresh names and renamed. Names prepared before the run, where
+  // the worker recreates the shortcuts: the player's own desktop.
   const std::string desktop = SpecialFolder(CSIDL_DESKTOP), programs = SpecialFolder(CSIDL_PROGRAMS);
   ASSERT_TRUE(MakeDirectories(programs));
-  HANDLE racer = StartProcess("\"" + Sibling("link_racer.exe") + "\" " + victim + " " + stop + " \"" +
-                              TempDirectory() + ".\" \"" + game.directory + "\" \"" + desktop + "\" \"" + programs +
-                              "\"");
-  ASSERT_NE(racer, nullptr);
-  Sleep(500);  // its first look at what is there before
-  // Names prepared before the run, where the worker recreates the
-  // shortcuts: the player's own desktop.
   for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
     ASSERT_TRUE(CreateHardLinkA((desktop + name).c_str(), victim.c_str(), nullptr));
-  LaunchResult result = Run();
-  WriteFileBytes(stop, "");
-  DWORD replaced = FinishProcess(racer);
+  LaunchResult result;
+  const std::string folders =
+      "\"" + TempDirectory() + ".\" \"" + game.directory + "\" \"" + desktop + "\" \"" + programs + "\"";
+  DWORD replaced = RaceRun("link_racer.exe", victim, folders, &result);
   EXPECT_TRUE(FileBytes(victim) == original) << "written through a link; the racer replaced " << replaced << " files";
   // A swapped worker, new game or joystick file is refused.
   EXPECT_TRUE(result.box.text == kSuccess || result.box.text == "Extraction failed: update aborts." ||
@@ -337,7 +316,6 @@ TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
     EXPECT_TRUE(result.box.text != kSuccess || now.substr(0, 4) == std::string("L\0\0\0", 4) || now == original)
         << name;
   }
-  DeleteFileA(stop.c_str());
   DeleteFileA(victim.c_str());
 }
 
@@ -352,17 +330,11 @@ TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
 // folder's name, a link to a folder of the player's, is not followed by the
 // clean-up of earlier runs' folders: PrivateFolder.EarlierRunFolders….)
 TEST_F(Hardening, TheRunFolderCannotBeTakenAndIsMadeInTheSystemsTemporaryFolder) {
-  const std::string victim = "C:\\victim", stop = "C:\\racer_stop.txt", log = "C:\\racer_log.txt";
+  const std::string victim = "C:\\victim", log = "C:\\racer_log.txt", systemTemp = SystemTempDirectory() + ".";
   ASSERT_TRUE(MakeDirectories(victim) && WriteFileBytes(victim + "\\precious.txt", "precious"));
-  const std::string systemTemp = SystemTempDirectory() + ".";
-  DeleteFileA(stop.c_str());
-  HANDLE racer = StartProcess("\"" + Sibling("folder_racer.exe") + "\" " + victim + " " + stop + " " + log + " \"" +
-                              systemTemp + "\" \"" + TempDirectory() + ".\" \"" + game.directory + "\"");
-  ASSERT_NE(racer, nullptr);
-  Sleep(500);  // its first look at what is there before
-  LaunchResult result = Run(Sibling("Vt3update_folderwait.exe"));
-  WriteFileBytes(stop, "");
-  DWORD taken = FinishProcess(racer);
+  LaunchResult result;
+  const std::string folders = "\"" + systemTemp + "\" \"" + TempDirectory() + ".\" \"" + game.directory + "\"";
+  DWORD taken = RaceRun("folder_racer.exe", victim, log + " " + folders, &result, Sibling("Vt3update_folderwait.exe"));
   std::string seen = FileBytes(log);
   EXPECT_EQ(FileBytes(victim + "\\precious.txt"), "precious") << seen;
   EXPECT_EQ(taken, 0u) << seen;
@@ -371,7 +343,6 @@ TEST_F(Hardening, TheRunFolderCannotBeTakenAndIsMadeInTheSystemsTemporaryFolder)
   EXPECT_EQ(result.box.text, kSuccess);
   EXPECT_EQ(GameVersion(), "1.1.74.3");
   ExpectNoTemporaryLeft();
-  DeleteFileA(stop.c_str());
   DeleteFileA(log.c_str());
   RemoveTree(victim);
 }
@@ -437,42 +408,24 @@ TEST_F(Hardening, AWorkerThatOutlivesTheLauncherGoesAtTheNextStart) {
   for (int i = 0; i < 3000 && FindProcess(".tmp"); ++i) Sleep(10);
 }
 
-// Fills drive T: until no more than `left` bytes are free.
-void FillDrive(ULONGLONG left) {
-  std::string filler(4096, 'f');
-  FILE* fill = fopen("T:\\filler.bin", "wb");
-  ULARGE_INTEGER space = {};
-  while (fill && GetDiskFreeSpaceExA("T:\\", &space, nullptr, nullptr) && space.QuadPart > left &&
-         fwrite(filler.data(), 1, filler.size(), fill) == filler.size() && fflush(fill) == 0) {
-  }
-  if (fill) fclose(fill);
-}
-
-TEST_F(Hardening, FullDisksFailCleanly) {
+// The game on a full drive: the disk check stops the run, and both game
+// files have lost their read-only flag all the same. (A drive that fills
+// while the worker writes the new game is code 8, as a failed flush is:
+// Update.WhatTakesAnotherPlaceIsOnDiskFirst….)
+TEST_F(Hardening, AFullGameDriveStopsTheRunAndTheGameFilesAreNoLongerReadOnly) {
   if (!FileExists("T:\\")) GTEST_SKIP() << "needs the small file system of with_small_disks";
-  // The game on a full drive: the disk check stops the run, and both game
-  // files have lost their read-only flag all the same.
   Install("T:\\Vantor 3");
   for (const char* file : {"vt3.exe", "datafiles\\vt3.dat"})
     SetFileAttributesA(GameFile(file).c_str(), FILE_ATTRIBUTE_READONLY);
-  FillDrive(0);
+  std::string filler(4096, 'f');
+  FILE* fill = fopen("T:\\filler.bin", "wb");
+  while (fill && fwrite(filler.data(), 1, filler.size(), fill) == filler.size() && fflush(fill) == 0) {
+  }
+  if (fill) fclose(fill);
   EXPECT_EQ(Run().box.text, "There is not enough space on your hard disk.");
   for (const char* file : {"vt3.exe", "datafiles\\vt3.dat"})
     EXPECT_EQ(GetFileAttributesA(GameFile(file).c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << file;
   DeleteFileA("T:\\filler.bin");
-
-  // A game drive that fills while the worker writes the new game beside
-  // the old one: code 8 is reported, not a version check of the partial file.
-  Install("T:\\Vantor 3");
-  ASSERT_TRUE(WriteFileBytes(GameFile("datafiles\\vt3.dat"), std::string(10000, 'd')));
-  FillDrive(120 * 1024);
-  LaunchResult result = Run();
-  EXPECT_EQ(result.box.text, "New data can not be read: update aborts.");
-  EXPECT_EQ(result.exitCode, 0u);
-  EXPECT_EQ(GameVersion(), "1.0.0.0");
-  EXPECT_EQ(FilesMatching(GameFile("tmp*")).size(), 0u) << "a temporary file left in the game folder";
-  DeleteFileA("T:\\filler.bin");
-  RemoveTree(game.directory);
 }
 
 }  // namespace

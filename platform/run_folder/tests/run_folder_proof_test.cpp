@@ -45,12 +45,11 @@ TEST(RunFolderProof, OwnerAdministratorsAndOnlyAdministratorsAndSystemLetIn) {
   }
   // Only where our own folder reads back unlike what was given (Wine) does
   // one just like it count; on Windows that is the player's.
-  const Descriptor wineAlike = "O:PLAYERD:(A;;FA;;;SY)(A;;FA;;;PLAYER)";
   const Descriptor wineWider = "O:PLAYERD:(A;;FA;;;SY)(A;;FA;;;PLAYER)(A;;FA;;;BA)";
-  EXPECT_TRUE(ProvesRunFolder(wineAlike.descriptor, wine.descriptor));
-  EXPECT_FALSE(ProvesRunFolder(wineAlike.descriptor, made.descriptor));
+  EXPECT_TRUE(ProvesRunFolder(wine.descriptor, wine.descriptor));
+  EXPECT_FALSE(ProvesRunFolder(wine.descriptor, made.descriptor));
   EXPECT_FALSE(ProvesRunFolder(wineWider.descriptor, wine.descriptor));
-  EXPECT_FALSE(ProvesRunFolder(wineAlike.descriptor, nullptr));
+  EXPECT_FALSE(ProvesRunFolder(wine.descriptor, nullptr));
 }
 
 // With UTF-8 as the ANSI code page, the conversion is made without a
