@@ -30,6 +30,27 @@ void Mark(const std::string& folder, const std::string& name, const std::string&
   WriteFileBytes(folder + "\\" + name, patcher.substr(patcher.find_last_of('\\') + 1));
 }
 
+// Writes the host's dirty pages out and waits until that is done: the
+// files the patcher before wrote are otherwise flushed while the next one
+// runs, and whichever follows the NSIS peers' 10 MB paid for them.
+void SettleDisk() {
+  char marker[64];
+  std::snprintf(marker, sizeof marker, "/tmp/vt3-bench-synced-%lu", GetCurrentProcessId());
+  std::string windowsName = std::string("Z:") + marker;
+  for (char& c : windowsName) c = c == '/' ? '\\' : c;
+  DeleteFileA(windowsName.c_str());
+  // Wine starts a Unix program given by its Unix path; its handle does not
+  // tell when it ends, the marker does.
+  std::string line = std::string("/bin/sh -c \"sync; : >") + marker + "\"";
+  STARTUPINFOA startup = {sizeof startup};
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return;
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  for (int i = 0; i < 3000 && GetFileAttributesA(windowsName.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
+  DeleteFileA(windowsName.c_str());
+}
+
 bool ReadReport(const std::string& path, double* started) {
   std::string text;
   return ReadFileBytes(path, &text) && std::sscanf(text.c_str(), "%lf", started) == 1;
@@ -53,6 +74,7 @@ int main(int argc, char** argv) {
       FileSnapshot before = SnapshotOutsideGame(), gameBefore;
       Snapshot(game.directory + "\\", &gameBefore);
       std::string tag = std::to_string(p) + "-" + std::to_string(run);
+      SettleDisk();
       double start = Now();
       HANDLE process = StartProcess("\"" + patcher + "\"");
       if (!process) return 1;
