@@ -130,7 +130,8 @@ bool RescueNewExecutable(const char* temporary, const char* installed) {
 // delete, then move, with the rescue above.
 bool ReplaceExecutable(HeldFile* held, const HeldFolder& folder, const char* temporary, const char* installed,
                        bool* keepTemporary) {
-  if (!SetFileAttributesA(installed, FILE_ATTRIBUTE_NORMAL)) return false;
+  if (GetFileAttributesA(installed) == INVALID_FILE_ATTRIBUTES) return false;
+  MakeWritable(installed);
   if (CanMoveReplacing()) {
     bool inFolder = folder.Handle() != INVALID_HANDLE_VALUE;
     return MoveReplacing(held, folder.Handle(), inFolder ? kExecutableName : installed);

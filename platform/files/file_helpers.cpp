@@ -5,11 +5,36 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/files/file_information.h"
+#include "platform/system/native_files.h"
+#include "platform/system/system_library.h"
+
+// On NT the file may be a second name, or a link, that the player made to
+// a file elsewhere: only a plain file of one name loses its flag, through
+// the handle that showed it to be one. 9x has neither.
 void MakeWritable(const char* path) {
+  constexpr DWORD kReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | 0x2000;  // not content indexed
   if (!path || !*path) return;
-  DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesA(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  if (!IsWindowsNT()) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+      SetFileAttributesA(path, attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    return;
+  }
+  HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            OpenReparsePointOption(), nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (ReadFileInformation(file, &info) && info.nNumberOfLinks == 1 &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) &&
+      !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | kReparsePoint))) {
+    DWORD kept = info.dwFileAttributes & kSettable;
+    SetAttributesOf(file, kept ? kept : FILE_ATTRIBUTE_NORMAL);
+  }
+  CloseHandle(file);
 }
 
 bool GetFileInfo(const char* path, uint32_t* size, int32_t* modificationTime) {

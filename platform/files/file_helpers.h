@@ -1,7 +1,8 @@
 #pragma once
 #include <cstdint>
 
-// Clears the read-only attribute; every other attribute stays.
+// Clears the read-only attribute of a file of one name; every other
+// attribute stays.
 void MakeWritable(const char* path);
 // True for an existing regular file; stores what the caller asks for.
 bool GetFileInfo(const char* path, uint32_t* size, int32_t* modificationTime);

@@ -29,6 +29,12 @@ typedef LONG(NTAPI* SetInformationFunction)(HANDLE, IoStatus*, void*, ULONG, int
 constexpr ULONG kCaseInsensitive = 0x40;  // OBJ_CASE_INSENSITIVE, as the Win32 functions open
 constexpr int kFileDispositionInformation = 13;
 constexpr int kFileRenameInformation = 10;
+constexpr int kFileBasicInformation = 4;
+// FILE_BASIC_INFORMATION: times of zero are left as they are.
+struct BasicInformation {
+  LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;
+  ULONG fileAttributes;
+};
 // FILE_RENAME_INFORMATION with room for the longest native path.
 struct RenameInformation {
   BOOLEAN replaceIfExists;
@@ -103,6 +109,15 @@ LONG NativeRename(HANDLE file, HANDLE root, const wchar_t* name, USHORT bytes) {
   std::memcpy(rename.fileName, name, bytes);
   IoStatus status = {};
   return setInformation(file, &status, &rename, sizeof rename, kFileRenameInformation);
+}
+
+bool SetAttributesOf(HANDLE file, DWORD attributes) {
+  auto setInformation = SetInformation();
+  if (!setInformation) return false;
+  BasicInformation basic = {};
+  basic.fileAttributes = attributes;
+  IoStatus status = {};
+  return setInformation(file, &status, &basic, sizeof basic, kFileBasicInformation) >= 0;
 }
 
 bool DeleteOnClose(HANDLE file) {

@@ -39,6 +39,9 @@ LONG NativeCreate(HANDLE* file, ACCESS_MASK access, HANDLE root, const wchar_t* 
 LONG NativeRename(HANDLE file, HANDLE root, const wchar_t* name, USHORT bytes);
 // Whether NativeRename can work on this system at all.
 bool CanRenameNatively();
+// NtSetInformationFile's basic information: the attributes of exactly
+// what `file` holds (opened with FILE_WRITE_ATTRIBUTES), its times kept.
+bool SetAttributesOf(HANDLE file, DWORD attributes);
 // Marks a file, or an empty folder, opened with DELETE for deletion at its
 // close: exactly what the handle holds, whatever its name leads to now.
 bool DeleteOnClose(HANDLE file);
