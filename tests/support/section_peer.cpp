@@ -16,27 +16,21 @@
 
 #include "transport/shared_section.h"
 
-namespace {
-
-int Change(const char* path) {
-  int could = 0;
-  HANDLE writer = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  if (writer != INVALID_HANDLE_VALUE && CloseHandle(writer)) could |= 1;
-  std::string moved = std::string(path) + ".moved";
-  if (MoveFileA(path, moved.c_str())) {
-    could |= 2;
-    MoveFileA(moved.c_str(), path);
-  }
-  if (DeleteFileA(path) || RemoveDirectoryA(path)) could |= 4;
-  return could;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
-  if (!std::strcmp(argv[1], "change")) return Change(argv[2]);
+  if (!std::strcmp(argv[1], "change")) {
+    int could = 0;
+    HANDLE writer = CreateFileA(argv[2], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (writer != INVALID_HANDLE_VALUE && CloseHandle(writer)) could |= 1;
+    std::string moved = std::string(argv[2]) + ".moved";
+    if (MoveFileA(argv[2], moved.c_str())) {
+      could |= 2;
+      MoveFileA(moved.c_str(), argv[2]);
+    }
+    if (DeleteFileA(argv[2]) || RemoveDirectoryA(argv[2])) could |= 4;
+    return could;
+  }
   if (!std::strcmp(argv[1], "scan") && argc == 4) {
     HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;

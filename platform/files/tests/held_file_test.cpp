@@ -18,8 +18,7 @@ namespace {
 TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
   std::string path = TempDirectory() + "held_file_test.tmp";
   std::string peer = "\"" + Sibling("section_peer.exe") + "\" change \"" + path + "\"";
-  std::string bytes(200000, 'x');
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  const std::string bytes(200000, 'x');
   for (bool renamable : {false, true}) {
     HeldFile held;
     ASSERT_TRUE(held.Write(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()), renamable));
@@ -66,7 +65,6 @@ TEST(HeldFile, ALinkAnotherFileOrChangedBytesAtAHandOverAreRefused) {
   };
   std::string path = TempDirectory() + "held_hand_over.tmp", target = TempDirectory() + "held_target.exe";
   std::string bytes(150000, 'b');
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 13);
   // Three pieces, as an inflating producer would hand them over.
   PieceProducer pieces = [](void* context, PieceSink* sink) {
     const std::string& all = *static_cast<const std::string*>(context);
