@@ -29,8 +29,7 @@ TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
     // A name already there, perhaps a link to a file of the system, is
     // never written through, and what it names stays as it was.
     ASSERT_TRUE(WriteFileBytes(path, bytes)) << renamable;
-    HeldFile again;
-    EXPECT_FALSE(again.Write(path.c_str(), "y", 1)) << renamable;
+    EXPECT_FALSE(HeldFile().Write(path.c_str(), "y", 1)) << renamable;
     EXPECT_TRUE(FileBytes(path) == bytes) << renamable;
     DeleteFileA(path.c_str());
   }
