@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "localisation/memory_file.h"
@@ -28,11 +29,10 @@ TEST(ShippedTable, LoadsAsTheResourceWithFourBytesSkipped) {
   EXPECT_EQ(table.Load("update.csv", 2, false, false), 0);
   // Every row with six texts, the French note after the Swedish text no
   // column, RTF rows with their LF line breaks.
-  const int32_t rows = table.RowCount();
-  ASSERT_GT(rows, 0);
-  for (int32_t row = 0; row < rows; ++row)
+  ASSERT_GT(table.RowCount(), 0);
+  for (int32_t row = 0; row < table.RowCount(); ++row)
     for (int32_t column = 0; column < 6; ++column) EXPECT_NE(table.Text(row, column), nullptr) << table.Label(row);
-  EXPECT_EQ(std::strchr(table.Text(rows - 1, 5), ';'), nullptr);
+  EXPECT_EQ(std::strchr(table.Text(table.RowCount() - 1, 5), ';'), nullptr);
   const char* rtf = table.Lookup("LT_UPDATE_PATCH_TEXT");
   EXPECT_TRUE(rtf && std::strncmp(rtf, "{\\rtf1", 6) == 0 && std::strchr(rtf, '\n') && !std::strchr(rtf, '\r'));
   // "Lbl;" is skipped whole, so the header counts one language fewer.
@@ -49,6 +49,7 @@ struct FormatCase {
   std::string text;
   int32_t language, result, rows;
   std::vector<std::pair<const char*, const char*>> lookups;  // null: not found
+  std::vector<std::tuple<const char*, int32_t, const char*>> inColumn = {};  // a label's text in another column
 };
 
 TEST(TableFormat, EachRuleOfTheFormatAndItsLimits) {
@@ -74,6 +75,10 @@ TEST(TableFormat, EachRuleOfTheFormatAndItsLimits) {
       // Blanks stay, the first of two labels wins, case folds for A-Z only.
       {"L;E\r\n A ;spaced\r\nD;first\r\nd;second\r\n", 0, 0, 3, {{"A", nullptr}, {" a ", "spaced"}, {"D", "first"}}},
       {"L;E\r\n\xC9T\xC9;summer\r\n", 0, 0, 1, {{"\xC9t\xC9", "summer"}, {"\xE9t\xE9", nullptr}}},
+      // Any column (the English one the launcher falls back on), English
+      // where it has no text or does not exist.
+      {"L;E;F;G\r\nA;one;un;eins\r\nB;two;;zwei\r\n", 1, 0, 2, {{"A", "un"}},
+       {{"a", 2, "eins"}, {"B", 1, "two"}, {"A", 6, "one"}, {"A", -1, "one"}, {"C", 0, nullptr}}},
       // A line of 8192 characters or more, or a field of 4096 or more, fails
       // the load at its line number and leaves no rows, not even those of the
       // load before. Doubled quotes count as one character each. Catches
@@ -92,20 +97,9 @@ TEST(TableFormat, EachRuleOfTheFormatAndItsLimits) {
     EXPECT_EQ(table.RowCount(), c.rows) << c.text.substr(0, 40);
     for (const auto& lookup : c.lookups)
       EXPECT_STREQ(table.Lookup(lookup.first), lookup.second) << c.text.substr(0, 40) << " / " << lookup.first;
+    for (const auto& [label, column, text] : c.inColumn)
+      EXPECT_STREQ(table.Lookup(label, column), text) << c.text << " / " << label << " in " << column;
   }
-}
-
-// A text of a column other than the table's own (the English one the
-// launcher falls back on): English where that column has none.
-TEST(TableLookup, AnyColumnWithEnglishInPlaceOfAGap) {
-  StringTable table;
-  ASSERT_EQ(LoadText(table, "L;E;F;G\r\nA;one;un;eins\r\nB;two;;zwei\r\n", 1), 0);
-  EXPECT_STREQ(table.Lookup("A"), "un");
-  EXPECT_STREQ(table.Lookup("a", 2), "eins");
-  EXPECT_STREQ(table.Lookup("B", 1), "two");
-  EXPECT_STREQ(table.Lookup("A", 6), "one");
-  EXPECT_STREQ(table.Lookup("A", -1), "one");
-  EXPECT_STREQ(table.Lookup("C", 0), nullptr);
 }
 
 // The table's stream: reading, seeking, odd input and the name's bound are
