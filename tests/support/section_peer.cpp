@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   SharedSection section;
-  unsigned char* view = static_cast<unsigned char*>(section.Open(argv[2]));
-  if (!view) return 3;
+  if (!section.Open(argv[2])) return 3;
   if (!std::strcmp(argv[1], "wait") && argc == 4) return section.Lock(std::strtoul(argv[3], nullptr, 10)) ? 0 : 1;
   if (!std::strcmp(argv[1], "hold")) {
     if (!section.Lock(INFINITE)) return 4;
