@@ -48,7 +48,8 @@ TEST(GameFolder, EveryFormWindowsAcceptsHasOneNormalFormTheRestIsRefused) {
       {"//server/share", network + "server\\share"},
       {network + "server\\share\\..\\..", network + "server\\share"},
       // A server or share name with a trailing dot or space: Windows reads
-      // it differently alone and with names below it.
+      // it differently alone and with names below it. Catches
+      // network-name-trimmed-accepted.
       {network + "server.\\share\\Games", "refused"},
       {network + "server\\share \\Games", "refused"},
       {network + "server", "refused"},

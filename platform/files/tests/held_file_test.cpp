@@ -14,7 +14,7 @@ namespace {
 // Either hold, the worker's and the new game's (which can rename itself
 // later): no other program can write, rename or delete the file, and
 // readers are welcome, a program start and a game that reads its own
-// program file with fopen among them.
+// program file with fopen among them. Catches written-through-an-existing-name.
 TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
   std::string path = TempDirectory() + "held_file_test.tmp";
   std::string peer = "\"" + Sibling("section_peer.exe") + "\" change \"" + path + "\"";
@@ -42,7 +42,8 @@ TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
 // rename it can do both. Either way the file is refused, and the file to be
 // replaced stays as it was. Changed bytes never read back as written:
 // neither against the bytes nor, for a file made in pieces, against their
-// sum. Catches hand-over-not-checked and read-back-skipped.
+// sum. Catches hand-over-not-checked, read-back-skipped, second-link-accepted
+// and rename-target-without-native-prefix.
 TEST(HeldFile, ALinkAnotherFileOrChangedBytesAtAHandOverAreRefused) {
   enum How { kLink, kSwap, kChange };
   static struct {

@@ -17,7 +17,8 @@ namespace {
 // WSL and containers), as are kind 0 and an entry that cannot be read;
 // kinds that keep their data in place (deduplication, cloud files, a
 // socket) are folders to hold. Held in the UTF-16 form as in the ANSI one,
-// and not to be moved meanwhile.
+// and not to be moved meanwhile. Catches name-surrogate-tag-followed and
+// unreadable-folder-entry-trusted.
 TEST(HeldFolder, NamesInItReachTheHeldFolderAndEveryLinkKindOfReparsePointIsRefused) {
   if (GetVersion() >= 0x80000000u) GTEST_SKIP() << "9x opens no folders and has no reparse points";
   const std::string folderPath = TempDirectory() + "vt3 held folder", moved = folderPath + " moved";
