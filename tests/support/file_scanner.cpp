@@ -27,15 +27,6 @@ struct Held {
   DWORD until;
 };
 
-void Note(const char* log, const char* what, const WCHAR* path, DWORD error) {
-  char name[kScannerPathChars * 2] = {};
-  WideCharToMultiByte(CP_ACP, 0, path, -1, name, sizeof name - 1, nullptr, nullptr);
-  FILE* file = std::fopen(log, "a");
-  if (!file) return;
-  std::fprintf(file, error ? "%s %s %lu\n" : "%s %s\n", what, name, error);
-  std::fclose(file);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +59,12 @@ int main(int argc, char** argv) {
       }
       if (!error) held.push_back({file, now + holdMs});
       count += !error;
-      Note(log, error ? "missed" : "held", path, error);
+      char name[kScannerPathChars * 2] = {};
+      WideCharToMultiByte(CP_ACP, 0, path, -1, name, sizeof name - 1, nullptr, nullptr);
+      if (FILE* note = std::fopen(log, "a")) {
+        std::fprintf(note, error ? "missed %s %lu\n" : "held %s\n", name, error);
+        std::fclose(note);
+      }
       pending.erase(pending.begin() + i);
     }
     return ReleaseExpiredHolds(&held, now, timeout);

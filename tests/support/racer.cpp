@@ -47,14 +47,6 @@ void Walk(const std::string& folder, int depth, std::vector<std::string>* found)
   FindClose(search);
 }
 
-// False while the file's writer still holds it, which refuses deletion:
-// it is tried again at the next look.
-bool LinkInPlace(const std::string& path, const std::string& victim, int* taken) {
-  if (!DeleteFileA(path.c_str())) return false;
-  if (CreateHardLinkA(path.c_str(), victim.c_str(), nullptr) && *taken < 250) ++*taken;
-  return true;
-}
-
 // Each folder is tried once.
 void TakeFolder(const std::string& path, const std::string& victim, FILE* log, HANDLE tried, int* taken) {
   std::fprintf(log, "seen %s\n", path.c_str());
@@ -75,20 +67,20 @@ int main(int argc, char** argv) {
   FILE* log = kFolders ? std::fopen(argv[3], "w") : nullptr;
   if (kFolders && !log) return 255;
   HANDLE tried = kFolders ? CreateEventA(nullptr, TRUE, FALSE, "Vt3FolderRacerTried") : nullptr;
-  std::vector<std::string> folders(argv + firstFolder, argv + argc), found;
-  auto look = [&] {
-    found.clear();
-    for (const std::string& folder : folders) Walk(folder, 3, &found);
-  };
-  look();
-  std::set<std::string> known(found.begin(), found.end());
+  const std::vector<std::string> folders(argv + firstFolder, argv + argc);
+  std::set<std::string> known;
   int taken = 0;
-  while (GetFileAttributesA(stop.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    look();
+  for (bool first = true; GetFileAttributesA(stop.c_str()) == INVALID_FILE_ATTRIBUTES; first = false) {
+    std::vector<std::string> found;
+    for (const std::string& folder : folders) Walk(folder, 3, &found);
     for (const std::string& path : found) {
+      if (first) known.insert(path);  // what was there before it started is left alone
       if (known.count(path) || _stricmp(path.c_str(), victim.c_str()) == 0) continue;
       if (kFolders) TakeFolder(path, victim, log, tried, &taken);
-      if (kFolders || LinkInPlace(path, victim, &taken)) known.insert(path);
+      // A file its writer still holds refuses deletion: tried again at the next look.
+      else if (!DeleteFileA(path.c_str())) continue;
+      else if (CreateHardLinkA(path.c_str(), victim.c_str(), nullptr) && taken < 250) ++taken;
+      known.insert(path);
     }
     if (kFolders) Sleep(1);
   }

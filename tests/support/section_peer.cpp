@@ -16,27 +16,21 @@
 
 #include "transport/shared_section.h"
 
-namespace {
-
-int Change(const char* path) {
-  int could = 0;
-  HANDLE writer = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  if (writer != INVALID_HANDLE_VALUE && CloseHandle(writer)) could |= 1;
-  std::string moved = std::string(path) + ".moved";
-  if (MoveFileA(path, moved.c_str())) {
-    could |= 2;
-    MoveFileA(moved.c_str(), path);
-  }
-  if (DeleteFileA(path) || RemoveDirectoryA(path)) could |= 4;
-  return could;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
-  if (!std::strcmp(argv[1], "change")) return Change(argv[2]);
+  if (!std::strcmp(argv[1], "change")) {
+    int could = 0;
+    HANDLE writer = CreateFileA(argv[2], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (writer != INVALID_HANDLE_VALUE && CloseHandle(writer)) could |= 1;
+    std::string moved = std::string(argv[2]) + ".moved";
+    if (MoveFileA(argv[2], moved.c_str())) {
+      could |= 2;
+      MoveFileA(moved.c_str(), argv[2]);
+    }
+    if (DeleteFileA(argv[2]) || RemoveDirectoryA(argv[2])) could |= 4;
+    return could;
+  }
   if (!std::strcmp(argv[1], "scan") && argc == 4) {
     HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
@@ -45,8 +39,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   SharedSection section;
-  unsigned char* view = static_cast<unsigned char*>(section.Open(argv[2]));
-  if (!view) return 3;
+  if (!section.Open(argv[2])) return 3;
   if (!std::strcmp(argv[1], "wait") && argc == 4) return section.Lock(std::strtoul(argv[3], nullptr, 10)) ? 0 : 1;
   if (!std::strcmp(argv[1], "hold")) {
     if (!section.Lock(INFINITE)) return 4;

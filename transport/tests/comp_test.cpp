@@ -37,8 +37,7 @@ std::optional<std::string> InflateOnce(const std::string& container) {
   std::memcpy(block, container.data(), container.size());
   uint32_t length = 0;
   unsigned char* result = InflateComp(block, static_cast<uint32_t>(container.size()), &length);
-  std::optional<std::string> outcome;
-  if (result) outcome = std::string(reinterpret_cast<char*>(result), length);
+  auto outcome = result ? std::make_optional<std::string>(reinterpret_cast<char*>(result), length) : std::nullopt;
   std::free(result);
   EXPECT_TRUE(!IsCompContainer(container.data(), static_cast<uint32_t>(container.size())) ||
               (piecewise == outcome.has_value() && (!piecewise || pieces == *outcome)))

@@ -14,12 +14,11 @@ namespace {
 // Either hold, the worker's and the new game's (which can rename itself
 // later): no other program can write, rename or delete the file, and
 // readers are welcome, a program start and a game that reads its own
-// program file with fopen among them.
+// program file with fopen among them. Catches written-through-an-existing-name.
 TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
   std::string path = TempDirectory() + "held_file_test.tmp";
   std::string peer = "\"" + Sibling("section_peer.exe") + "\" change \"" + path + "\"";
-  std::string bytes(200000, 'x');
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  const std::string bytes(200000, 'x');
   for (bool renamable : {false, true}) {
     HeldFile held;
     ASSERT_TRUE(held.Write(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()), renamable));
@@ -30,8 +29,7 @@ TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
     // A name already there, perhaps a link to a file of the system, is
     // never written through, and what it names stays as it was.
     ASSERT_TRUE(WriteFileBytes(path, bytes)) << renamable;
-    HeldFile again;
-    EXPECT_FALSE(again.Write(path.c_str(), "y", 1)) << renamable;
+    EXPECT_FALSE(HeldFile().Write(path.c_str(), "y", 1)) << renamable;
     EXPECT_TRUE(FileBytes(path) == bytes) << renamable;
     DeleteFileA(path.c_str());
   }
@@ -44,7 +42,8 @@ TEST(HeldFile, NobodyElseCanWriteRenameOrDeleteItUntilReleased) {
 // rename it can do both. Either way the file is refused, and the file to be
 // replaced stays as it was. Changed bytes never read back as written:
 // neither against the bytes nor, for a file made in pieces, against their
-// sum. Catches hand-over-not-checked and read-back-skipped.
+// sum. Catches hand-over-not-checked, read-back-skipped, second-link-accepted
+// and rename-target-without-native-prefix.
 TEST(HeldFile, ALinkAnotherFileOrChangedBytesAtAHandOverAreRefused) {
   enum How { kLink, kSwap, kChange };
   static struct {
@@ -66,7 +65,6 @@ TEST(HeldFile, ALinkAnotherFileOrChangedBytesAtAHandOverAreRefused) {
   };
   std::string path = TempDirectory() + "held_hand_over.tmp", target = TempDirectory() + "held_target.exe";
   std::string bytes(150000, 'b');
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 13);
   // Three pieces, as an inflating producer would hand them over.
   PieceProducer pieces = [](void* context, PieceSink* sink) {
     const std::string& all = *static_cast<const std::string*>(context);

@@ -29,6 +29,7 @@ TEST(PathJoin, NamesAreJoinedWithOneSeparator) {
   EXPECT_TRUE(JoinInFolder(wide, 16, L"D:\\", L"Vantor 3"));
   EXPECT_STREQ(wide, L"D:\\Vantor 3");
   EXPECT_FALSE(JoinInFolder(wide, 16, L"D:\\Games", L"Vantor 3"));
+  EXPECT_STREQ(wide, L"");  // what does not fit is refused, never cut
 }
 
 }  // namespace
