@@ -14,7 +14,6 @@
 #include "game/game_key.h"
 #include "tests/support/host_link.h"
 #include "worker/tests/installed_game.h"
-#include "worker/tests/joystick_table.h"
 
 namespace {
 
@@ -77,9 +76,7 @@ TEST_F(FolderLinks, NothingBehindALinkedPlayersOrStartMenuFolderIsTouched) {
     EXPECT_EQ(FileBytes(players + "\\joystick.ini"), other) << at;
     EXPECT_EQ(FilesMatching(behind + "\\*"), theirs) << at;
     for (const std::string& name : theirs) EXPECT_EQ(FileBytes(behind + "\\" + name), "not ours") << at;
-    if (behind != target) {
-      EXPECT_EQ(FilesMatching(target + "\\*"), std::vector<std::string>{"Vantor 3"}) << at;
-    }
+    if (behind != target) EXPECT_EQ(FilesMatching(target + "\\*"), std::vector<std::string>{"Vantor 3"}) << at;
     for (const std::string& folder :
          {SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3", SpecialFolder(CSIDL_DESKTOP)})
       for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
@@ -146,8 +143,6 @@ TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdatesAndBothProgramsAsk
     for (int i = 0; i < 4; ++i) SetEnvironmentVariableA(names[i], i < 2 ? kept[i] : nullptr);
     EXPECT_EQ(box, kSuccess) << absent;
     EXPECT_EQ(GameVersion(), "1.1.74.3") << absent;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.bak")), playersSettings) << absent;
-    EXPECT_EQ(FileBytes(GameFile("data\\players\\joystick.ini")), DefaultJoystickSettings()) << absent;
     EXPECT_EQ(FileExists(log) ? FileBytes(log) : "",
               absent ? "" : "launcher policy 16 flags 0x1 size 4\r\nworker policy 16 flags 0x1 size 4\r\n");
     // The data stage ran in the folder behind the link, and the shortcuts
@@ -161,8 +156,6 @@ TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdatesAndBothProgramsAsk
     ExpectNoTemporaryLeft();
     TearDown();
   }
-  DeleteFileA(where.c_str());
-  DeleteFileA(log.c_str());
 }
 
 }  // namespace

@@ -25,16 +25,14 @@ TEST(Checks, AFilteredAdministratorGetsTheAdministratorMessage) {
   ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
   ASSERT_TRUE(CreateRestrictedToken(own, 0, 1, &denyOnly, 0, nullptr, 0, nullptr, &restricted));
   ASSERT_TRUE(ImpersonateLoggedOnUser(restricted));
-  BOOL administrator = IsAdministrator();
+  EXPECT_FALSE(IsAdministrator());
   uint32_t status = kStatusOk;
   int32_t detail = 0;
-  unsigned char succeeded = RunUpdate(&status, &detail);
+  EXPECT_EQ(RunUpdate(&status, &detail), 0);
   RevertToSelf();
   CloseHandle(restricted);
   CloseHandle(own);
   FreeSid(denyOnly.Sid);
-  EXPECT_FALSE(administrator);
-  EXPECT_EQ(succeeded, 0);
   EXPECT_EQ(status, kStatusNotAdministrator);
   char text[256];
   ComposeStatusMessage(status, detail, text, sizeof text);
