@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
+#include <cstdlib>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -107,9 +108,7 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItOnlyWhatItNamedGoesAndOn
   const std::string pending = TakePendingFileRenames();
   EXPECT_EQ(pending.find("planted"), std::string::npos) << "a file that is not the run's is scheduled";
   EXPECT_EQ(pending.find(std::string(ours).substr(path.size())), std::string::npos) << "the held file was left";
-  if (nt) {
-    EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
-  }
+  if (nt) EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
   DeleteFileA(planted.c_str());
   RemoveDirectoryA(path.c_str());
 }
@@ -120,9 +119,7 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItOnlyWhatItNamedGoesAndOn
 // update whose worker outlives the launcher.)
 TEST(PrivateFolder, WhatIsStillInUseIsRemovedAtTheNextStartOfWindows98) {
   if (GetVersion() < 0x80000000u) GTEST_SKIP() << "run by ctest as Windows 98";
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  std::string wininit = std::string(windows) + "\\wininit.ini";
+  const std::string wininit = std::string(std::getenv("windir")) + "\\wininit.ini";
   ASSERT_TRUE(WriteFileBytes(wininit, "[Rename]\r\nNUL=C:\\OTHER~1.TMP\r\n\r\n[Other]\r\nkey=value\r\n"));
   PrivateFolder folder;
   ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
