@@ -122,21 +122,19 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
 // EnforceRedirectionTrust, a 4-byte word) where the system has the
 // function; where it has not, the update goes on as before.
 TEST_F(FolderLinks, AGameFolderReachedThroughALinkStillUpdatesAndBothProgramsAskForTheMitigation) {
-  const std::string where = "C:\\where.txt", log = "C:\\mitigation.log";
   // The temporary folder's two names, kept to be put back, then the test build's.
   const char* const names[] = {"TEMP", "TMP", "VT3_MITIGATION_LOG", "VT3_MITIGATION_ABSENT"};
   char kept[2][MAX_PATH] = {};
   for (int i = 0; i < 2; ++i) GetEnvironmentVariableA(names[i], kept[i], MAX_PATH);
   for (bool absent : {false, true}) {
     Install(kElsewhere + "\\Vantor 3");
+    const std::string where = GameFile("where.txt"), log = GameFile("mitigation.log");
     ASSERT_TRUE(MakeDirectories("C:\\Games") && MakeDirectories(kElsewhere + "\\Temp"));
     ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Vantor 3 moved", game.directory));
     ASSERT_NO_FATAL_FAILURE(Link("C:\\Games\\Temp", kElsewhere + "\\Temp"));
     ASSERT_TRUE(SetMachineString(kGameKeyPath, "SavingPath", "C:\\Games\\Vantor 3 moved"));
     const char* const values[] = {"C:\\Games\\Temp", "C:\\Games\\Temp", log.c_str(), absent ? "1" : nullptr};
     for (int i = 0; i < 4; ++i) SetEnvironmentVariableA(names[i], values[i]);
-    DeleteFileA(where.c_str());
-    DeleteFileA(log.c_str());
     Fault("where " + where + "\n");
 
     std::string box = Run(Sibling("Vt3update_trust.exe")).box.text;

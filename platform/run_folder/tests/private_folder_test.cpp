@@ -47,7 +47,7 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItOnlyWhatItNamedGoesAndOn
                                                             {"vt3_00112233445566ee", false, true, false}};
   AdminOnlySecurity security;
   ASSERT_TRUE(security.Build(true) && MakeDirectories(elsewhere));
-  ASSERT_TRUE(WriteFileBytes(elsewhere + file, "player's") && WriteFileBytes(elsewhere + other, "player's"));
+  ASSERT_TRUE(WriteFileBytes(elsewhere + file, "player's"));
   const bool linked = MakeHostLink(elsewhere, parent + "vt3_00112233445566cc");
   for (const auto& [name, extraFile, plain, goes] : cases) {
     ASSERT_TRUE(CreateDirectoryA((parent + name).c_str(), plain ? nullptr : security.Attributes())) << name;
@@ -67,7 +67,6 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItOnlyWhatItNamedGoesAndOn
     RemoveTree(parent + name);
   }
   EXPECT_EQ(FileBytes(elsewhere + file), "player's") << "followed the link";
-  EXPECT_EQ(FileBytes(elsewhere + other), "player's");
   EXPECT_TRUE(linked || !GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
       << "the host-side link could not be made";
   RemoveTree(elsewhere);
