@@ -42,9 +42,9 @@ class Hardening : public InstalledGame {
 
 // Every value of the game key in every shape gives its outcome and nothing
 // overruns. The game folder's forms and its longest length are the rules of
-// GameFolder.*; here one refused form shows they are applied, and a game at
-// that length, where every name the worker builds must still fit, updates.
-TEST_F(Hardening, GameValuesOfEveryShapeAndTheLongestGameFolderGiveTheirOutcome) {
+// GameFolder.*; here one refused form shows they are applied (a game at
+// that length updates: PlantedDlls…).
+TEST_F(Hardening, GameValuesOfEveryShapeGiveTheirOutcome) {
   // Name, type (none: the value is missing), data (stored with one more
   // terminator), the box's text.
   const std::tuple<const char*, DWORD, std::string, const char*> cases[] = {
@@ -54,11 +54,11 @@ TEST_F(Hardening, GameValuesOfEveryShapeAndTheLongestGameFolderGiveTheirOutcome)
       {"SavingPath", REG_SZ, "Games\\Vantor 3", kBadRegistry},
       {"SavingPath", 0, "", kBadRegistry},
       // Only its presence counts: any string that fits will do (one of 259
-      // characters in the last run).
+      // characters: PlantedDlls…).
       {"DataPath", REG_SZ, std::string(260, 'x'), kBadRegistry},
       {"DataPath", 0, "", kBadRegistry},
       // The low byte of a value of any type that fits four bytes, else
-      // English (a string in the last run).
+      // English (a string: PlantedDlls…).
       {"Language", REG_EXPAND_SZ, std::string("\x1D\0", 2), "Operationen klar"},
       // No game key at all (the unnamed value: the key): the game is not installed.
       {"", 0, "", "This update only runs when Vantor 3 is installed on your machine"}};
@@ -70,13 +70,6 @@ TEST_F(Hardening, GameValuesOfEveryShapeAndTheLongestGameFolderGiveTheirOutcome)
     // Refused: nothing is written.
     if (std::strcmp(text, "Operationen klar")) ExpectOldGameAndNothingFinished();
   }
-  // The longest game folder (one character more is refused).
-  Install("C:\\" + std::string(kLongestGameFolder - 3, 'v'));
-  ASSERT_TRUE(SetMachineString(kGameKeyPath, "DataPath", std::string(259, 'x')) &&
-              SetMachineString(kGameKeyPath, "Language", "French"));
-  EXPECT_EQ(Run().box.text, kSuccess);
-  EXPECT_EQ(GameVersion(), "1.1.74.3");
-  ExpectNoTemporaryLeft();
 }
 
 // A data stage code is the data stage's from ten counts on, the worker's
@@ -184,7 +177,7 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
       ASSERT_EQ(WaitForSingleObject(paused, 60000), WAIT_OBJECT_0) << at;
     }
     ASSERT_TRUE(at != "final box" || box);
-    std::vector<std::string> runFolders = FilesMatching(TempDirectory() + "vt3_*");
+    std::vector<std::string> runFolders = FilesMatching(SystemTempDirectory() + "vt3_*");
     // Ended: the second waits for the worker, then finds the update done.
     LaunchResult second = Run();
     EXPECT_EQ(second.exitCode, 0u) << at;
@@ -192,7 +185,7 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
     if (at == "ended") {
       CloseHandle(first);
     } else {
-      EXPECT_EQ(FilesMatching(TempDirectory() + "vt3_*"), runFolders) << at;
+      EXPECT_EQ(FilesMatching(SystemTempDirectory() + "vt3_*"), runFolders) << at;
       EXPECT_TRUE(!box || GetForegroundWindow() == box) << "the first run's box was not brought to the front";
       SetEvent(resume);
       EXPECT_EQ(ObserveBox(first, 90000).text, kSuccess) << at;
@@ -213,8 +206,10 @@ TEST_F(Hardening, SecondLauncherLeavesTheFirstOneAlone) {
 // whose joystick files cannot be moved, held open for longer than the
 // retries wait (the game running), beside an older backup, or that backup
 // held: the player keeps both files as they were and plays with them. The old lobby values are copied only as strings that fit, and
-// values already in the new key stay. Each update is complete.
-TEST_F(Hardening, PlantedDllsHeldJoystickFilesAndLobbyValuesOfEveryShapeLeaveACompleteUpdate) {
+// values already in the new key stay. The second time the game folder is
+// of the longest length (one character more is refused), where every name
+// the worker builds must still fit. Each update is complete.
+TEST_F(Hardening, PlantedDllsHeldJoystickFilesAndLobbyValuesOfEveryShapeLeaveACompleteUpdateAtAnyLength) {
   // Wine prefers its own DLLs; this test runs with it told to prefer a file
   // it finds for comctl32, as Windows would for a DLL that is no KnownDLL.
   // (version.dll cannot be tried here: Wine's own user32 imports it, so a
@@ -229,8 +224,12 @@ TEST_F(Hardening, PlantedDllsHeldJoystickFilesAndLobbyValuesOfEveryShapeLeaveACo
   DeleteFileA(planted.c_str());
   RunProcess("\"" + downloads + "\\naive_loader.exe\"");
   const bool plantingWorks = DeleteFileA(planted.c_str());
+  const std::string accented = "C:\\Jeux\\Vantor 3 \xE9" "dition \xFC" "ber p\xE5";
   for (bool holdSettings : {true, false}) {
-    Install("C:\\Jeux\\Vantor 3 \xE9" "dition \xFC" "ber p\xE5");
+    Install(holdSettings ? accented : accented + std::string(kLongestGameFolder - accented.size(), 'v'));
+    // A DataPath of 259 characters, and a Language string (English).
+    ASSERT_TRUE(holdSettings || (SetMachineString(kGameKeyPath, "DataPath", std::string(259, 'x')) &&
+                                 SetMachineString(kGameKeyPath, "Language", "French")));
     const std::string settings = PlayersFile("joystick.ini"), backup = PlayersFile("joystick.bak");
     ASSERT_TRUE(CopyFileA(Sibling("planted.dll").c_str(), GameFile("comctl32.dll").c_str(), FALSE));
     ASSERT_TRUE(WriteFileBytes(backup, "older backup"));
@@ -257,6 +256,7 @@ TEST_F(Hardening, PlantedDllsHeldJoystickFilesAndLobbyValuesOfEveryShapeLeaveACo
     for (const char* name : {"APPLICATIONNAME", "EXECUTABLEPATH", "COMMANDLINE"})
       EXPECT_FALSE(GetMachineString(kNewLobbyKey, name, &value)) << name;
     EXPECT_TRUE(GetMachineString(kNewLobbyKey, "LAUNCHERPATH", &value) && value == "kept");
+    ExpectNoTemporaryLeft();
   }
   DeleteFileA((TempDirectory() + "comctl32.dll").c_str());
   RemoveTree(downloads);

@@ -12,9 +12,8 @@ DWORD WaitForObjectOrInput(HANDLE, DWORD) {
     return static_cast<WaitProbe*>(view);
   }();
   if (probe) {
-    DWORD now = GetTickCount();
-    if (probe->calls++ == 0) probe->firstTick = now;
-    probe->lastTick = now;
+    if (probe->calls++ == 0) probe->firstTick = GetTickCount();
+    probe->lastTick = GetTickCount();
   }
   SetLastError(ERROR_INVALID_PARAMETER);
   return WAIT_FAILED;
