@@ -26,12 +26,14 @@ const char* kFailed = "Update process failed: update aborts.";
 class Hardening : public InstalledGame {
  protected:
   // `launcher` run beside `racer`, a program of the player's account given
-  // `victim`, the file whose creation stops it, then `rest`: its exit code.
+  // `victim`, the file whose creation stops it, `rest`, then the temporary
+  // and the game folder to watch: its exit code.
   DWORD RaceRun(const char* racer, const std::string& victim, const std::string& rest, LaunchResult* result,
                 const std::string& launcher = "") {
     const std::string stop = "C:\\racer_stop.txt";
     DeleteFileA(stop.c_str());
-    HANDLE process = StartProcess("\"" + Sibling(racer) + "\" " + victim + " " + stop + " " + rest);
+    HANDLE process = StartProcess("\"" + Sibling(racer) + "\" " + victim + " " + stop + " " + rest + " \"" +
+                                  TempDirectory() + ".\" \"" + game.directory + "\"");
     EXPECT_NE(process, nullptr);
     Sleep(500);  // its first look at what is there before
     *result = Run(launcher);
@@ -281,9 +283,7 @@ TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
   for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
     ASSERT_TRUE(CreateHardLinkA((desktop + name).c_str(), victim.c_str(), nullptr));
   LaunchResult result;
-  const std::string folders =
-      "\"" + TempDirectory() + ".\" \"" + game.directory + "\" \"" + desktop + "\" \"" + programs + "\"";
-  DWORD replaced = RaceRun("link_racer.exe", victim, folders, &result);
+  DWORD replaced = RaceRun("link_racer.exe", victim, "\"" + desktop + "\" \"" + programs + "\"", &result);
   EXPECT_TRUE(FileBytes(victim) == original) << "written through a link; the racer replaced " << replaced << " files";
   // A swapped worker, new game or joystick file is refused.
   EXPECT_TRUE(result.box.text == kSuccess || result.box.text == "Extraction failed: update aborts." ||
@@ -314,8 +314,8 @@ TEST_F(Hardening, TheRunFolderCannotBeTakenAndIsMadeInTheSystemsTemporaryFolder)
   const std::string victim = "C:\\victim", log = "C:\\racer_log.txt", systemTemp = SystemTempDirectory() + ".";
   ASSERT_TRUE(MakeDirectories(victim) && WriteFileBytes(victim + "\\precious.txt", "precious"));
   LaunchResult result;
-  const std::string folders = "\"" + systemTemp + "\" \"" + TempDirectory() + ".\" \"" + game.directory + "\"";
-  DWORD taken = RaceRun("folder_racer.exe", victim, log + " " + folders, &result, Sibling("Vt3update_folderwait.exe"));
+  const std::string launcher = Sibling("Vt3update_folderwait.exe");
+  DWORD taken = RaceRun("folder_racer.exe", victim, log + " \"" + systemTemp + "\"", &result, launcher);
   std::string seen = FileBytes(log);
   EXPECT_EQ(FileBytes(victim + "\\precious.txt"), "precious") << seen;
   EXPECT_EQ(taken, 0u) << seen;
@@ -324,7 +324,6 @@ TEST_F(Hardening, TheRunFolderCannotBeTakenAndIsMadeInTheSystemsTemporaryFolder)
   EXPECT_EQ(result.box.text, kSuccess);
   EXPECT_EQ(GameVersion(), "1.1.74.3");
   ExpectNoTemporaryLeft();
-  DeleteFileA(log.c_str());
   RemoveTree(victim);
 }
 
