@@ -309,7 +309,7 @@ TEST_F(Hardening, NewFilesSwappedForLinksNeverLeadOurWritesElsewhere) {
 // it, so the racer never wins and nothing outside the folder is touched;
 // and it is made in the system's temporary folder. (A look-alike of a run
 // folder's name, a link to a folder of the player's, is not followed by the
-// clean-up of earlier runs' folders: PrivateFolder.EarlierRunFolders….)
+// clean-up of earlier runs' folders: PrivateFolder.OnlyAdministrators….)
 TEST_F(Hardening, TheRunFolderCannotBeTakenAndIsMadeInTheSystemsTemporaryFolder) {
   const std::string victim = "C:\\victim", log = "C:\\racer_log.txt", systemTemp = SystemTempDirectory() + ".";
   ASSERT_TRUE(MakeDirectories(victim) && WriteFileBytes(victim + "\\precious.txt", "precious"));
