@@ -5,20 +5,15 @@
 #include "launcher/tests/wait_probe.h"
 
 DWORD WaitForObjectOrInput(HANDLE, DWORD) {
-  static WaitProbe* probe = nullptr;
-  static bool opened = false;
-  if (!opened) {
-    opened = true;
+  static WaitProbe* const probe = [] {
     HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kWaitProbeMapping);
-    if (mapping) {
-      probe = static_cast<WaitProbe*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(WaitProbe)));
-      CloseHandle(mapping);  // the view holds the section
-    }
-  }
+    void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(WaitProbe)) : nullptr;
+    if (mapping) CloseHandle(mapping);  // the view holds the section
+    return static_cast<WaitProbe*>(view);
+  }();
   if (probe) {
-    DWORD now = GetTickCount();
-    if (probe->calls++ == 0) probe->firstTick = now;
-    probe->lastTick = now;
+    if (probe->calls++ == 0) probe->firstTick = GetTickCount();
+    probe->lastTick = GetTickCount();
   }
   SetLastError(ERROR_INVALID_PARAMETER);
   return WAIT_FAILED;

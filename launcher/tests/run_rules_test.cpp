@@ -11,22 +11,19 @@ namespace {
 // that, or beyond 11, the worker failed (status 9). Both comparisons are
 // signed: a negative code or count is no exception.
 TEST(RunRules, ReportedErrorBelongsToTheDataStageOnlyOnceItHasWorked) {
-  EXPECT_EQ(StatusForReportedError(7, 9), kStatusUpdateFailed);
-  EXPECT_EQ(StatusForReportedError(7, 10), kStatusDataStageFailed);
-  EXPECT_EQ(StatusForReportedError(11, 1000), kStatusDataStageFailed);
-  EXPECT_EQ(StatusForReportedError(12, 10), kStatusUpdateFailed);
-  EXPECT_EQ(StatusForReportedError(-3, 500), kStatusDataStageFailed);
-  EXPECT_EQ(StatusForReportedError(5, -1), kStatusUpdateFailed);
+  // Code and count: the data stage's, then the worker's.
+  const int32_t dataStage[][2] = {{7, 10}, {11, 1000}, {-3, 500}}, worker[][2] = {{7, 9}, {12, 10}, {5, -1}};
+  for (const auto& row : dataStage) EXPECT_EQ(StatusForReportedError(row[0], row[1]), kStatusDataStageFailed) << row[0];
+  for (const auto& row : worker) EXPECT_EQ(StatusForReportedError(row[0], row[1]), kStatusUpdateFailed) << row[0];
 }
 
 // Whatever the block holds, the bar stays within 0 to 100; a total that
 // gives no position keeps the last one.
 TEST(RunRules, ProgressStaysOnTheBarWhateverTheBlockHolds) {
-  EXPECT_EQ(ProgressPosition(629, 1000, 0), 62);
-  EXPECT_EQ(ProgressPosition(2147483647, 1000, 0), 100);  // the product does not overflow
-  EXPECT_EQ(ProgressPosition(-50, 1000, 20), 0);
-  EXPECT_EQ(ProgressPosition(5, 0, 37), 37);
-  EXPECT_EQ(ProgressPosition(5, -4, 37), 37);
+  // Count, total, the last position, the position; the second a product that must not overflow.
+  const int32_t rows[][4] = {{629, 1000, 0, 62}, {2147483647, 1000, 0, 100}, {-50, 1000, 20, 0}, {5, 0, 37, 37},
+                             {5, -4, 37, 37}};
+  for (const auto& row : rows) EXPECT_EQ(ProgressPosition(row[0], row[1], row[2]), row[3]) << row[0] << " " << row[1];
 }
 
 // Three times the game data must be free. A game of 1.5 GB needs 4.5 GB,

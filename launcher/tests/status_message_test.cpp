@@ -19,11 +19,10 @@ std::string Compose(uint32_t status, int32_t detail) {
 // error are appended, and a code a table lacks is the general failure.
 TEST(StatusMessage, CompositionRules) {
   const std::string failed = "Update process failed: update aborts.";
-  const std::string spawn = "Update process does not start: update aborts.";
   EXPECT_EQ(Compose(0, 0), "(information) LT_UPDATE_FIN_OPERATION");
   EXPECT_EQ(Compose(4, -3), "Extraction failed on file -3: update aborts.");
-  EXPECT_EQ(Compose(7, 2), spawn + "File or path is not found");
-  EXPECT_EQ(Compose(7, 13), spawn);
+  EXPECT_EQ(Compose(7, 2), "Update process does not start: update aborts.File or path is not found");
+  EXPECT_EQ(Compose(7, 13), "Update process does not start: update aborts.");
   for (int32_t code : {-5, 6, 12}) EXPECT_EQ(Compose(8, code), failed) << code;
   for (int32_t code : {5, 14, kDetailWorkerVanished}) EXPECT_EQ(Compose(9, code), failed) << code;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sddl.h>
 
+#include <cstdlib>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -29,12 +30,47 @@ namespace {
 // scheduled for the next start of Windows by its own name only (NT; on 9x
 // nothing is written for it). Catches administrators-sid-is-users and
 // run-folder-delete-not-retried.
-TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItAndOnlyWhatItNamedGoes) {
+// Of the folders that earlier runs left beside it, only a real folder of
+// the update's naming, made as a run makes it (owner and entries), goes,
+// and inside it only files of the update's naming. A link of that name to
+// a folder of the player's is not followed; a folder of another name, or
+// one made as any program makes a folder, is not the update's.
+TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItOnlyWhatItNamedGoesAndOnlyEarlierRunFoldersGo) {
   const bool nt = GetVersion() < 0x80000000u;
+  const std::string parent = TempDirectory(), elsewhere = "C:\\players_folder";
+  const std::string file = "\\tmp0123456789abcdef.tmp", other = "\\notes.txt";
+  // Name, a file of another naming inside, made as any program makes a
+  // folder, whether the folder goes.
+  const std::tuple<const char*, bool, bool, bool> cases[] = {{"vt3_00112233445566aa", false, false, true},
+                                                            {"vt3_00112233445566BB", true, false, false},
+                                                            {"vt3_00112233445566d", false, false, false},
+                                                            {"vt3_00112233445566ee", false, true, false}};
+  AdminOnlySecurity security;
+  ASSERT_TRUE(security.Build(true) && MakeDirectories(elsewhere));
+  ASSERT_TRUE(WriteFileBytes(elsewhere + file, "player's"));
+  const bool linked = MakeHostLink(elsewhere, parent + "vt3_00112233445566cc");
+  for (const auto& [name, extraFile, plain, goes] : cases) {
+    ASSERT_TRUE(CreateDirectoryA((parent + name).c_str(), plain ? nullptr : security.Attributes())) << name;
+    ASSERT_TRUE(WriteFileBytes(parent + name + file, "MZ"));
+    ASSERT_TRUE(!extraFile || WriteFileBytes(parent + name + other, "kept"));
+  }
   TakePendingFileRenames();
   recordedFolderSecurity.clear();
   PrivateFolder folder;
-  ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
+  ASSERT_TRUE(folder.Create(parent.c_str()));
+  RemoveEarlierRunFolders(parent.c_str(), folder);
+  for (const auto& [name, extraFile, plain, goes] : cases) {
+    EXPECT_EQ(FileExists(parent + name), !goes) << name;
+    // Files of the update's naming go from its folder even where another file keeps it.
+    EXPECT_EQ(FileExists(parent + name + file), !goes && !extraFile) << name;
+    EXPECT_EQ(FileExists(parent + name + other), extraFile) << name;
+    RemoveTree(parent + name);
+  }
+  EXPECT_EQ(FileBytes(elsewhere + file), "player's") << "followed the link";
+  EXPECT_TRUE(linked || !GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+      << "the host-side link could not be made";
+  RemoveTree(elsewhere);
+  // The run's own folder stayed: its files are written below.
   std::string path = folder.Path(), planted = path + "\\planted.txt";
   if (nt) {
     ASSERT_FALSE(recordedFolderSecurity.empty()) << "created without a descriptor";
@@ -58,9 +94,7 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItAndOnlyWhatItNamedGoes) 
   auto scanned = [&] {
     HANDLE probe = CreateFileA(ours, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
-    CloseHandle(probe);
-    return false;
+    return probe == INVALID_HANDLE_VALUE ? GetLastError() == ERROR_SHARING_VIOLATION : !CloseHandle(probe);
   };
   // However long the scanner takes to start on a busy machine: a removal
   // before its hold would test nothing.
@@ -73,53 +107,9 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItAndOnlyWhatItNamedGoes) 
   const std::string pending = TakePendingFileRenames();
   EXPECT_EQ(pending.find("planted"), std::string::npos) << "a file that is not the run's is scheduled";
   EXPECT_EQ(pending.find(std::string(ours).substr(path.size())), std::string::npos) << "the held file was left";
-  if (nt) {
-    EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
-  }
+  if (nt) EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
   DeleteFileA(planted.c_str());
   RemoveDirectoryA(path.c_str());
-}
-
-// Folders that earlier runs left: only a real folder of the update's
-// naming, made as a run makes it (owner and entries), goes, and inside it
-// only files of the update's naming. A link of that name to a folder of
-// the player's is not followed; a folder of another name, or one made as
-// any program makes a folder, is not the update's.
-TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
-  const std::string parent = TempDirectory(), elsewhere = "C:\\players_folder";
-  const std::string file = "\\tmp0123456789abcdef.tmp", other = "\\notes.txt";
-  // Name, a file of another naming inside, made as any program makes a
-  // folder, whether the folder goes.
-  const std::tuple<const char*, bool, bool, bool> cases[] = {{"vt3_00112233445566aa", false, false, true},
-                                                            {"vt3_00112233445566BB", true, false, false},
-                                                            {"vt3_00112233445566d", false, false, false},
-                                                            {"vt3_00112233445566ee", false, true, false}};
-  AdminOnlySecurity security;
-  ASSERT_TRUE(security.Build(true) && MakeDirectories(elsewhere));
-  ASSERT_TRUE(WriteFileBytes(elsewhere + file, "player's") && WriteFileBytes(elsewhere + other, "player's"));
-  const bool linked = MakeHostLink(elsewhere, parent + "vt3_00112233445566cc");
-  for (const auto& [name, extraFile, plain, goes] : cases) {
-    ASSERT_TRUE(CreateDirectoryA((parent + name).c_str(), plain ? nullptr : security.Attributes())) << name;
-    ASSERT_TRUE(WriteFileBytes(parent + name + file, "MZ"));
-    ASSERT_TRUE(!extraFile || WriteFileBytes(parent + name + other, "kept"));
-  }
-  PrivateFolder current;
-  ASSERT_TRUE(current.Create(parent.c_str()));
-  RemoveEarlierRunFolders(parent.c_str(), current);
-  EXPECT_TRUE(FileExists(current.Path())) << "the run's own folder";
-  for (const auto& [name, extraFile, plain, goes] : cases) {
-    EXPECT_EQ(FileExists(parent + name), !goes) << name;
-    // Files of the update's naming go from its folder even where another file keeps it.
-    EXPECT_EQ(FileExists(parent + name + file), !goes && !extraFile) << name;
-    EXPECT_EQ(FileExists(parent + name + other), extraFile) << name;
-    RemoveTree(parent + name);
-  }
-  EXPECT_EQ(FileBytes(elsewhere + file), "player's") << "followed the link";
-  EXPECT_EQ(FileBytes(elsewhere + other), "player's");
-  if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
-    EXPECT_TRUE(linked) << "the host-side link could not be made";
-  }
-  RemoveTree(elsewhere);
 }
 
 // Windows 9x: a file still in use at the end is named in wininit.ini's
@@ -128,9 +118,7 @@ TEST(PrivateFolder, EarlierRunFoldersGoButNothingElse) {
 // update whose worker outlives the launcher.)
 TEST(PrivateFolder, WhatIsStillInUseIsRemovedAtTheNextStartOfWindows98) {
   if (GetVersion() < 0x80000000u) GTEST_SKIP() << "run by ctest as Windows 98";
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  std::string wininit = std::string(windows) + "\\wininit.ini";
+  const std::string wininit = std::string(std::getenv("windir")) + "\\wininit.ini";
   ASSERT_TRUE(WriteFileBytes(wininit, "[Rename]\r\nNUL=C:\\OTHER~1.TMP\r\n\r\n[Other]\r\nkey=value\r\n"));
   PrivateFolder folder;
   ASSERT_TRUE(folder.Create(TempDirectory().c_str()));
