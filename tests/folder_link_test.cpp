@@ -76,7 +76,9 @@ TEST_F(FolderLinks, NothingBehindALinkedPlayersOrStartMenuFolderIsTouched) {
     EXPECT_EQ(FileBytes(players + "\\joystick.ini"), other) << at;
     EXPECT_EQ(FilesMatching(behind + "\\*"), theirs) << at;
     for (const std::string& name : theirs) EXPECT_EQ(FileBytes(behind + "\\" + name), "not ours") << at;
-    if (behind != target) EXPECT_EQ(FilesMatching(target + "\\*"), std::vector<std::string>{"Vantor 3"}) << at;
+    if (behind != target) {
+      EXPECT_EQ(FilesMatching(target + "\\*"), std::vector<std::string>{"Vantor 3"}) << at;
+    }
     for (const std::string& folder :
          {SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\BrenmarkSoft\\Vantor 3", SpecialFolder(CSIDL_DESKTOP)})
       for (const char* name : {"\\Vantor 3.lnk", "\\Vantor 3 (NoSetup).lnk"})
@@ -89,17 +91,17 @@ TEST_F(FolderLinks, NothingBehindALinkedPlayersOrStartMenuFolderIsTouched) {
 // datafiles a link, or its vt3.dat a second name of a file outside the
 // game: the data stage, which rewrites vt3.dat by name with administrator
 // rights, is not started; that file stays as it was, and the old game too.
-// Behind a linked datafiles the launcher leaves the read-only flag of that
-// vt3.dat alone too. Catches datafiles-link-ignored-before-the-stage,
-// vt3-dat-second-name-accepted, datafiles-link-followed.
+// The launcher leaves the read-only flag of that file alone too. Catches
+// datafiles-link-ignored-before-the-stage, vt3-dat-second-name-accepted,
+// datafiles-link-followed, read-only-cleared-through-a-second-name.
 TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat) {
   const std::string other = "somebody else's file";
   for (bool linkedFolder : {true, false}) {
     Install("C:\\Games\\Vantor 3");
     std::string target = kElsewhere + "\\datafiles", victim = target + "\\vt3.dat";
     ASSERT_TRUE(MakeDirectories(target) && WriteFileBytes(victim, other));
+    ASSERT_TRUE(SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY));
     if (linkedFolder) {
-      ASSERT_TRUE(SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY));
       ASSERT_NO_FATAL_FAILURE(Link(GameFile("datafiles"), target));
     } else {
       ASSERT_TRUE(DeleteFileA(GameFile("datafiles\\vt3.dat").c_str()));
@@ -107,7 +109,7 @@ TEST_F(FolderLinks, NoDataStageBehindALinkedDataFilesFolderOrASecondNameOfVtDat)
     }
     EXPECT_EQ(Run().box.text, kNoDirectory) << linkedFolder;
     EXPECT_EQ(FileBytes(victim), other) << linkedFolder;
-    EXPECT_EQ((GetFileAttributesA(victim.c_str()) & FILE_ATTRIBUTE_READONLY) != 0, linkedFolder);
+    EXPECT_NE(GetFileAttributesA(victim.c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << linkedFolder;
     SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_NORMAL);
     ExpectOldGameAndNothingFinished();
     TearDown();

@@ -107,7 +107,9 @@ TEST(PrivateFolder, OnlyAdministratorsGetInNobodyTakesItOnlyWhatItNamedGoesAndOn
   const std::string pending = TakePendingFileRenames();
   EXPECT_EQ(pending.find("planted"), std::string::npos) << "a file that is not the run's is scheduled";
   EXPECT_EQ(pending.find(std::string(ours).substr(path.size())), std::string::npos) << "the held file was left";
-  if (nt) EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
+  if (nt) {
+    EXPECT_NE(pending.find(path.substr(path.rfind('\\'))), std::string::npos) << "the folder is not scheduled";
+  }
   DeleteFileA(planted.c_str());
   RemoveDirectoryA(path.c_str());
 }
