@@ -62,10 +62,9 @@ class Update : public InstalledGame {
   // not even a link under its fresh name.
   void ExpectEverythingInstalled(const std::string& context = "") {
     EXPECT_EQ(GameVersion(), "1.1.74.3") << context;
-    for (const char* language : {"En", "Fr", "Ger", "Ita", "Spa", "Swe"}) {
-      std::string name = std::string("ReadMe_v1_1_") + language + ".txt";
-      EXPECT_TRUE(FileBytes(GameFile(name)) == FileBytes(VT3_SOURCE_DIR "/resources/readme/" + name)) << name << context;
-    }
+    for (const std::string code : {"En", "Fr", "Ger", "Ita", "Spa", "Swe"})  // of each language
+      EXPECT_TRUE(FileBytes(GameFile("ReadMe_v1_1_" + code + ".txt")) ==
+                  FileBytes(VT3_SOURCE_DIR "/resources/readme/ReadMe_v1_1_" + code + ".txt")) << code << context;
     // Each link to the game, as ReadLink gives it.
     std::string value, target = GameFile("vt3.exe");
     CharLowerA(&target[0]);
