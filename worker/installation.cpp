@@ -322,17 +322,15 @@ bool RunFolder(char* folder) {
 // kind, no second name that another program could have made to a file of
 // its own (9x has neither).
 bool IsMissingOrSingleFile(const char* path) {
-  constexpr DWORD kReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
   DWORD attributes = GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
-  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | kReparsePoint)) return false;
+  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | kReparsePointAttribute)) return false;
   if (!IsWindowsNT()) return true;
   HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION information;
-  bool single = ReadFileInformation(file, &information) && information.nNumberOfLinks == 1 &&
-                !(information.dwFileAttributes & kReparsePoint);
+  bool single = ReadFileInformation(file, &information) && IsSingleFile(information);
   CloseHandle(file);
   return single;
 }

@@ -13,7 +13,6 @@
 // a file elsewhere: only a plain file of one name loses its flag, through
 // the handle that showed it to be one. 9x has neither.
 void MakeWritable(const char* path) {
-  constexpr DWORD kReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
   constexpr DWORD kSettable = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                               FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE | 0x2000;  // not content indexed
   if (!path || !*path) return;
@@ -28,9 +27,7 @@ void MakeWritable(const char* path) {
                             OpenReparsePointOption(), nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   BY_HANDLE_FILE_INFORMATION info;
-  if (ReadFileInformation(file, &info) && info.nNumberOfLinks == 1 &&
-      (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) &&
-      !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | kReparsePoint))) {
+  if (ReadFileInformation(file, &info) && IsSingleFile(info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
     DWORD kept = info.dwFileAttributes & kSettable;
     SetAttributesOf(file, kept ? kept : FILE_ATTRIBUTE_NORMAL);
   }

@@ -5,3 +5,13 @@
 #include <windows.h>
 
 bool ReadFileInformation(HANDLE file, BY_HANDLE_FILE_INFORMATION* info);
+
+// FILE_ATTRIBUTE_REPARSE_POINT: newer than the headers (Windows 2000).
+constexpr DWORD kReparsePointAttribute = 0x400;
+
+// A file of one name, no folder and no link of any kind: no name another
+// program made leads through it to a file elsewhere.
+inline bool IsSingleFile(const BY_HANDLE_FILE_INFORMATION& info) {
+  return info.nNumberOfLinks == 1 &&
+         !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | kReparsePointAttribute));
+}

@@ -2,13 +2,13 @@
 
 #include <cstring>
 
+#include "platform/files/file_information.h"
 #include "platform/files/folder_entry.h"
 #include "platform/system/system_library.h"
 
 namespace {
 
 // Newer than the headers the product is built with (Windows 2000).
-constexpr DWORD kReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
 constexpr DWORD kOpenReparsePoint = 0x00200000;  // FILE_FLAG_OPEN_REPARSE_POINT
 constexpr DWORD kNameSurrogate = 0x20000000;  // the bit IsReparseTagNameSurrogate tests
 
@@ -109,7 +109,7 @@ bool HeldFolder::IsHeldAndPlain() const {
   // kind cannot be read is not followed.
   bool entryRead = wide ? ReadFolderEntryW(widePath, &attributes, &tag) : ReadFolderEntry(path, &attributes, &tag);
   if (!entryRead) return false;
-  bool reparse = (information.dwFileAttributes & kReparsePoint) || (attributes & kReparsePoint);
+  bool reparse = (information.dwFileAttributes & kReparsePointAttribute) || (attributes & kReparsePointAttribute);
   return !reparse || !IsLinkTag(tag);
 }
 
